@@ -1,0 +1,52 @@
+// gtest main for tests that need wxWidgets: the tests run inside the event
+// loop of a real (hidden) application on the X display.
+
+#include <gtest/gtest.h>
+#include <wx/app.h>
+#include <wx/init.h>
+#include <wx/log.h>
+
+#include <clocale>
+#include <cstdio>
+
+namespace {
+
+class TestApp : public wxApp {
+public:
+    bool OnInit() override
+    {
+        SetAppName(wxT("tonvale-tests"));
+        return true;
+    }
+
+    int OnRun() override
+    {
+        result = RUN_ALL_TESTS();
+        return result;
+    }
+
+    // A wx assertion in code under test is a test failure, not a dialog.
+    void OnAssertFailure(const wxChar* file, int line, const wxChar* func,
+                         const wxChar* cond, const wxChar* msg) override
+    {
+        ADD_FAILURE_AT(wxString(file).utf8_string().c_str(), line)
+            << "wx assertion " << wxString(cond).utf8_string() << " in "
+            << wxString(func).utf8_string() << ": " << wxString(msg).utf8_string();
+    }
+
+    int result = 1;
+};
+
+} // namespace
+
+wxIMPLEMENT_APP_NO_MAIN(TestApp);
+
+int main(int argc, char** argv)
+{
+    testing::InitGoogleTest(&argc, argv);
+    // Listing the tests needs no display.
+    if (GTEST_FLAG_GET(list_tests))
+        return RUN_ALL_TESTS();
+    wxLog::SetActiveTarget(new wxLogStderr);
+    return wxEntry(argc, argv);
+}

@@ -1,0 +1,19 @@
+#pragma once
+// The one way the system shows a message: a modal box with the Japanese
+// button labels of the rest of the interface, whatever the system locale.
+// Any thread may call it; a worker's request is carried to the UI thread
+// and the worker waits until the box is dismissed.
+
+#include <string>
+
+namespace uikit {
+
+enum class MessageIcon { Stop, Information, Question };
+enum class MessageButtons { Ok, OkCancel };
+
+// Shows text in a modal box captioned caption; returns wxID_OK or wxID_CANCEL.
+int messageBox(const std::string& text, const std::string& caption,
+               MessageIcon icon = MessageIcon::Stop,
+               MessageButtons buttons = MessageButtons::Ok);
+
+} // namespace uikit
