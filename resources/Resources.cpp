@@ -4,9 +4,7 @@
 
 #include <mutex>
 
-#ifdef TONVALE_HAS_XRC
 void InitTonvaleXrc();
-#endif
 
 namespace tonvale {
 
@@ -15,9 +13,7 @@ void ensureResources()
     static std::once_flag once;
     std::call_once(once, [] {
         uikit::prepareXrc();
-#ifdef TONVALE_HAS_XRC
         InitTonvaleXrc();
-#endif
     });
 }
 
