@@ -1,0 +1,18 @@
+#pragma once
+// Where a port name leads on Linux. "COMn" is the device that the symbolic
+// link $XDG_CONFIG_HOME/termin/ports/COMn points to (~/.config/termin/ports
+// when XDG_CONFIG_HOME is unset), or /dev/ttyS<n-1> when there is no link.
+
+#include "termin/termin_export.h"
+
+#include <string>
+
+namespace termin {
+
+// The link that names portName, whether it exists or not.
+TERMIN_EXPORT std::string portLinkPath(const std::string& portName);
+
+// The path that open() opens for portName.
+TERMIN_EXPORT std::string portDevicePath(const std::string& portName);
+
+} // namespace termin

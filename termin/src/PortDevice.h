@@ -1,0 +1,59 @@
+#pragma once
+// The platform seam of the serial link: one implementation per platform
+// (PortDevicePosix.cpp on termios). The portable SerialPort drives it and
+// turns its failures into SerialPortException with the system's own text.
+
+#include <chrono>
+#include <string>
+
+namespace termin::detail {
+
+struct LineSettings {
+    int baudRate;
+    int byteSize;
+    int parity;   // 0 none, 1 odd, 2 even, 3 mark, 4 space
+    int stopBits; // 0 one, 1 one and a half, 2 two
+};
+
+// The step of configure() that failed.
+enum class ConfigureFailure { None, ReadTimeouts, WriteTimeouts, ReadState, WriteState };
+
+enum class ReadResult { Byte, Nothing, Failed };
+
+class PortDevice {
+public:
+    PortDevice();
+    ~PortDevice();
+    PortDevice(const PortDevice&) = delete;
+    PortDevice& operator=(const PortDevice&) = delete;
+
+    // Opens the device behind portName for this process alone; false when it
+    // does not exist or someone else has it.
+    bool open(const std::string& portName);
+    // Makes reads return at once and applies raw line settings without flow
+    // control. On failure the system error of the failed step is current.
+    ConfigureFailure configure(const LineSettings& settings);
+    bool close();
+
+    // Writes all of data; the count written, or -1 with the system error
+    // current.
+    long write(const char* data, int length);
+
+    // Waits up to wait for a byte (and, when cancellable, for wake()), then
+    // reads at most one byte. A device that has gone away fails at once.
+    ReadResult readByte(char& byte, std::chrono::milliseconds wait, bool cancellable);
+
+    // Ends a cancellable wait, now or when the next one starts, until
+    // clearWake(). Any thread may call these.
+    void wake();
+    void clearWake();
+
+private:
+    int fd = -1;
+    int wakeFd = -1;
+};
+
+// The text of the calling thread's last system error.
+std::string lastSystemErrorText();
+
+} // namespace termin::detail

@@ -1,0 +1,258 @@
+// The serial device on termios. The descriptor is opened for this process
+// alone (an advisory lock that cooperating programs, root included, respect,
+// and TIOCEXCL for everyone else), set raw with reads that return at once,
+// and every wait for a byte happens in poll(), never in a spinning read.
+
+#include "PortDevice.h"
+#include "PosixBaudRate.h"
+#include "termin/PortLink.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdint>
+#include <cstdlib>
+#include <iterator>
+#include <system_error>
+#include <utility>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pwd.h>
+#include <sys/eventfd.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace termin {
+namespace {
+
+std::string configHome()
+{
+    // The base directory specification ignores a relative XDG_CONFIG_HOME.
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && xdg[0] == '/')
+        return xdg;
+    const char* home = std::getenv("HOME");
+    if (home == nullptr) {
+        const passwd* user = getpwuid(getuid());
+        home = user != nullptr ? user->pw_dir : "";
+    }
+    return std::string(home) + "/.config";
+}
+
+} // namespace
+
+std::string portLinkPath(const std::string& portName)
+{
+    return configHome() + "/termin/ports/" + portName;
+}
+
+std::string portDevicePath(const std::string& portName)
+{
+    std::string link = portLinkPath(portName);
+    struct stat info {};
+    if (lstat(link.c_str(), &info) == 0)
+        return link;
+    const bool comN = portName.size() == 4 && portName.compare(0, 3, "COM") == 0 &&
+                      portName[3] >= '1' && portName[3] <= '9';
+    return comN ? "/dev/ttyS" + std::to_string(portName[3] - '1') : link;
+}
+
+namespace detail {
+namespace {
+
+struct Speed {
+    int rate;
+    speed_t constant;
+};
+
+constexpr Speed speeds[] = {
+    {50, B50},         {75, B75},           {110, B110},         {134, B134},
+    {150, B150},       {200, B200},         {300, B300},         {600, B600},
+    {1200, B1200},     {1800, B1800},       {2400, B2400},       {4800, B4800},
+    {9600, B9600},     {19200, B19200},     {38400, B38400},     {57600, B57600},
+    {115200, B115200}, {230400, B230400},   {460800, B460800},   {500000, B500000},
+    {576000, B576000}, {921600, B921600},   {1000000, B1000000}, {1152000, B1152000},
+    {1500000, B1500000}, {2000000, B2000000}, {2500000, B2500000}, {3000000, B3000000},
+    {3500000, B3500000}, {4000000, B4000000},
+};
+
+// Raw 8-bit-clean line state from the settings, no flow control, modem lines
+// ignored, reads returning at once with what has arrived. False for a value
+// the line cannot take.
+bool toTermios(const LineSettings& s, termios& tio, bool& customRate)
+{
+    tio.c_iflag &= ~tcflag_t(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL |
+                             IXON | IXOFF | IXANY | INPCK);
+    tio.c_oflag &= ~tcflag_t(OPOST);
+    tio.c_lflag &= ~tcflag_t(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
+    tio.c_cflag &= ~tcflag_t(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS);
+    tio.c_cflag |= CREAD | CLOCAL;
+    tio.c_cc[VMIN] = 0;
+    tio.c_cc[VTIME] = 0;
+
+    switch (s.byteSize) {
+    case 5: tio.c_cflag |= CS5; break;
+    case 6: tio.c_cflag |= CS6; break;
+    case 7: tio.c_cflag |= CS7; break;
+    case 8: tio.c_cflag |= CS8; break;
+    default: return false;
+    }
+    switch (s.parity) {
+    case 0: break;
+    case 1: tio.c_cflag |= PARENB | PARODD; break;
+    case 2: tio.c_cflag |= PARENB; break;
+    case 3: tio.c_cflag |= PARENB | CMSPAR | PARODD; break;
+    case 4: tio.c_cflag |= PARENB | CMSPAR; break;
+    default: return false;
+    }
+    if (s.parity != 0)
+        tio.c_iflag |= INPCK;
+    switch (s.stopBits) {
+    case 0: break;
+    // termios knows one or two stop bits. Two is the nearest to one and a
+    // half that the driver offers, and a 16550 sends exactly 1.5 for CSTOPB
+    // with 5-bit characters, the only size that 1.5 goes with.
+    case 1:
+    case 2: tio.c_cflag |= CSTOPB; break;
+    default: return false;
+    }
+
+    const auto speed = std::find_if(std::begin(speeds), std::end(speeds),
+                                    [&](const Speed& sp) { return sp.rate == s.baudRate; });
+    customRate = speed == std::end(speeds);
+    if (!customRate)
+        return cfsetspeed(&tio, speed->constant) == 0;
+    return s.baudRate > 0;
+}
+
+} // namespace
+
+PortDevice::PortDevice()
+    // Should the eventfd be missing, a cancel is still seen when the bounded
+    // wait of recvString ends.
+    : wakeFd(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
+{
+}
+
+PortDevice::~PortDevice()
+{
+    if (fd >= 0)
+        close();
+    if (wakeFd >= 0)
+        ::close(wakeFd);
+}
+
+bool PortDevice::open(const std::string& portName)
+{
+    if (fd >= 0)
+        return false;
+    // O_NONBLOCK only so that opening does not wait for carrier detect;
+    // configure() makes the descriptor blocking again.
+    const int opened = ::open(portDevicePath(portName).c_str(),
+                              O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (opened < 0)
+        return false;
+    if (flock(opened, LOCK_EX | LOCK_NB) != 0 || ioctl(opened, TIOCEXCL) != 0) {
+        ::close(opened);
+        return false;
+    }
+    fd = opened;
+    return true;
+}
+
+ConfigureFailure PortDevice::configure(const LineSettings& settings)
+{
+    // Writes block until the driver has taken every byte, as writes without
+    // a time-out do; reads return at once through VMIN = VTIME = 0.
+    const int flags = fcntl(fd, F_GETFL);
+    if (flags < 0)
+        return ConfigureFailure::ReadTimeouts;
+    if (fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0)
+        return ConfigureFailure::WriteTimeouts;
+
+    termios tio{};
+    if (tcgetattr(fd, &tio) != 0)
+        return ConfigureFailure::ReadState;
+    bool customRate = false;
+    if (!toTermios(settings, tio, customRate)) {
+        errno = EINVAL;
+        return ConfigureFailure::WriteState;
+    }
+    if (tcsetattr(fd, TCSANOW, &tio) != 0)
+        return ConfigureFailure::WriteState;
+    if (customRate && !setCustomBaudRate(fd, settings.baudRate))
+        return ConfigureFailure::WriteState;
+    return ConfigureFailure::None;
+}
+
+bool PortDevice::close()
+{
+    // The exclusive mode belongs to the terminal, not to this descriptor:
+    // leave none behind for whoever opens the line next.
+    if (fd >= 0)
+        ioctl(fd, TIOCNXCL);
+    // Linux releases the descriptor even when close reports an error.
+    return ::close(std::exchange(fd, -1)) == 0;
+}
+
+long PortDevice::write(const char* data, int length)
+{
+    if (length < 0) {
+        errno = EINVAL;
+        return -1;
+    }
+    ssize_t written;
+    do
+        written = ::write(fd, data, std::size_t(length));
+    while (written < 0 && errno == EINTR);
+    return long(written);
+}
+
+ReadResult PortDevice::readByte(char& byte, std::chrono::milliseconds wait, bool cancellable)
+{
+    if (fd < 0) {
+        errno = EBADF;
+        return ReadResult::Failed;
+    }
+    pollfd fds[2] = {{fd, POLLIN, 0}, {cancellable ? wakeFd : -1, POLLIN, 0}};
+    const auto waitMs = std::clamp<std::chrono::milliseconds::rep>(wait.count(), 0, INT_MAX);
+    const int ready = poll(fds, 2, int(waitMs));
+    if (ready < 0)
+        return errno == EINTR ? ReadResult::Nothing : ReadResult::Failed;
+    if (fds[0].revents == 0)
+        return ReadResult::Nothing;
+
+    const ssize_t got = ::read(fd, &byte, 1);
+    if (got == 1)
+        return ReadResult::Byte;
+    if (got < 0)
+        return errno == EAGAIN || errno == EINTR ? ReadResult::Nothing : ReadResult::Failed;
+    // Zero bytes is an empty line buffer, unless the line has hung up (a USB
+    // adapter pulled out reads as end of file).
+    if ((fds[0].revents & (POLLHUP | POLLERR)) == 0)
+        return ReadResult::Nothing;
+    errno = EIO;
+    return ReadResult::Failed;
+}
+
+void PortDevice::wake()
+{
+    eventfd_write(wakeFd, 1);
+}
+
+void PortDevice::clearWake()
+{
+    eventfd_t count = 0;
+    eventfd_read(wakeFd, &count);
+}
+
+std::string lastSystemErrorText()
+{
+    return std::system_category().message(errno);
+}
+
+} // namespace detail
+} // namespace termin
