@@ -2,6 +2,7 @@
 
 #include "AboutDialog.h"
 #include "Messages.h"
+#include "Resources.h"
 #include "Strings.h"
 
 #include <wx/button.h>
@@ -25,6 +26,7 @@ MainDialog::MainDialog()
     : wxFrame(nullptr, wxID_ANY, wxString::FromUTF8(appTitle), wxDefaultPosition, wxDefaultSize,
               wxDEFAULT_FRAME_STYLE & ~(wxRESIZE_BORDER | wxMAXIMIZE_BOX))
 {
+    ensureResources();
     panel = wxXmlResource::Get()->LoadPanel(this, wxT("TONVALE_MAIN_102"));
     SetMenuBar(wxXmlResource::Get()->LoadMenuBar(wxT("TONVALE_MENU_129")));
     SetClientSize(panel->ConvertDialogToPixels(wxSize(148, 137)));
