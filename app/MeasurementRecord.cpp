@@ -1,0 +1,248 @@
+#include "MeasurementRecord.h"
+
+#include "Strings.h"
+#include "TextOutputWindow.h"
+
+#include <memory>
+
+namespace tonvale {
+namespace {
+
+// Lines measured and their component codes, by the instrument's mode: even
+// codes are SCI lines, odd codes SCE lines; the pairs 0-1, 2-3 and 4-5
+// belong to three different UV settings.
+struct ModeLayout {
+    int lines;
+    std::array<int, MeasurementRecord::maxLines> codes;
+};
+constexpr std::array<ModeLayout, 6> modeLayouts{{
+    {1, {0}},
+    {2, {0, 1}},
+    {2, {0, 2}},
+    {4, {0, 1, 2, 3}},
+    {3, {0, 2, 4}},
+    {6, {0, 1, 2, 3, 4, 5}},
+}};
+
+// Column titles of the switches number, name, date-time, area, component.
+constexpr std::array<int, 5> switchTitleIds{132, 133, 134, 137, 138};
+constexpr int commentTitleId = 139;
+constexpr int reflectanceId = 154;
+constexpr int labId = 155;
+constexpr int numberTextId = 156;
+constexpr int prefixedNumberTextId = 157;
+constexpr std::size_t commentSwitch = 5;
+
+int valueCount(int dataType)
+{
+    switch (dataType) {
+    case 0: return MeasurementRecord::spectralValues;
+    case 1: return 3;
+    default: return 0;
+    }
+}
+
+// A string-table text with its "%d" filled with number.
+std::string withNumber(int id, int number)
+{
+    std::string text = strings().get(id);
+    if (const auto at = text.find("%d"); at != std::string::npos)
+        text.replace(at, 2, std::to_string(number));
+    return text;
+}
+
+std::unique_ptr<MeasurementRecord>& theRecord()
+{
+    static std::unique_ptr<MeasurementRecord> record;
+    return record;
+}
+
+} // namespace
+
+MeasurementRecord& MeasurementRecord::instance()
+{
+    auto& record = theRecord();
+    if (!record)
+        record = std::make_unique<MeasurementRecord>(&TextOutputWindow::instance());
+    return *record;
+}
+
+void MeasurementRecord::destroyInstance()
+{
+    theRecord().reset();
+}
+
+MeasurementRecord::MeasurementRecord(TextOutputWindow* textWindow, std::string decimalPoint)
+    : textWindow(textWindow), decimalPoint(std::move(decimalPoint))
+{
+    componentLabels.fill("0");
+}
+
+bool MeasurementRecord::parseLines(int dataType, int valueKind, int area, int mode,
+                                   std::span<const std::string> lines)
+{
+    if (area == 0)
+        areaLabel_ = "MAV";
+    else if (area == 1)
+        areaLabel_ = "SAV";
+
+    if (mode < 0 || mode >= static_cast<int>(modeLayouts.size()))
+        return false;
+    const ModeLayout& layout = modeLayouts[static_cast<std::size_t>(mode)];
+    lineCount_ = layout.lines;
+    for (int i = 0; i < maxLines; ++i) {
+        const bool measured = i < lineCount_;
+        componentCodes[i] = measured ? layout.codes[i] : 0;
+        componentLabels[i] = !measured ? "0" : componentCodes[i] % 2 == 0 ? "SCI" : "SCE";
+    }
+
+    const int count = valueCount(dataType);
+    if (count == 0 || lines.size() < static_cast<std::size_t>(lineCount_))
+        return false;
+    for (int i = 0; i < lineCount_; ++i) {
+        const std::string& line = lines[i];
+        // Each value follows a comma and has its point 2 to 4 characters
+        // after it and two decimals: 1.23, -1.23, 123.45, -12.34. The first
+        // search skips the line's first character.
+        std::size_t comma = 0;
+        std::size_t point = 0;
+        for (int k = 0; k < count; ++k) {
+            comma = line.find(',', comma + 1);
+            point = line.find('.', point + 1);
+            if (comma == std::string::npos || point == std::string::npos || point < comma + 2 ||
+                point > comma + 4)
+                return false;
+            const std::string text = line.substr(comma + 1, point - comma + 2);
+            if (valueKind == OutputSpreadsheet) {
+                values[i][k] = valueOf(text);
+            } else if (valueKind == OutputText) {
+                std::string& shown = valueTexts[i][k];
+                shown.clear();
+                for (const char c : text) {
+                    if (c == '.')
+                        shown += decimalPoint;
+                    else
+                        shown += c;
+                }
+            }
+        }
+    }
+    return true;
+}
+
+void MeasurementRecord::stampDateTime()
+{
+    stampDateTime(std::time(nullptr));
+}
+
+void MeasurementRecord::stampDateTime(std::time_t when)
+{
+    std::tm local{};
+    ::localtime_r(&when, &local);
+    char text[32];
+    std::strftime(text, sizeof text, "%m/%d/%y %H:%M:%S", &local);
+    dateTime_ = text;
+}
+
+void MeasurementRecord::setNaming(int mesNum, const std::string& prefix, int automatic)
+{
+    number = mesNum;
+    namePrefix = prefix;
+    autoNaming = automatic;
+}
+
+void MeasurementRecord::setSpecularFilter(int gloss)
+{
+    specularFilter = gloss;
+}
+
+bool MeasurementRecord::setOutputFlags(int numberOn, int name, int dateTime, int area, int component, int commentOn)
+{
+    const std::array<int, 6> switches{numberOn, name, dateTime, area, component, commentOn};
+    const bool unchanged = outputSwitches == switches;
+    outputSwitches = switches;
+    return unchanged;
+}
+
+std::string MeasurementRecord::makeName()
+{
+    if (autoNaming != 0)
+        outputName_ = namePrefix.empty() ? withNumber(numberTextId, number)
+                                         : namePrefix + withNumber(prefixedNumberTextId, number);
+    else
+        outputName_ = currentName;
+    return outputName_;
+}
+
+void MeasurementRecord::setName(const std::string& name)
+{
+    currentName = name;
+}
+
+void MeasurementRecord::setNameAndComment(const std::string& name, const std::string& comment)
+{
+    outputName_ = name;
+    comment_ = comment;
+}
+
+bool MeasurementRecord::passesFilter(int line) const
+{
+    return specularFilter != 1 || componentCodes[line] % 2 == 1;
+}
+
+bool MeasurementRecord::switchOn(std::size_t i) const
+{
+    return outputSwitches && (*outputSwitches)[i] == 1;
+}
+
+void MeasurementRecord::writeToText(bool unchanged, int dataType)
+{
+    const int count = valueCount(dataType);
+    if (count == 0)
+        return;
+
+    // The comment switch at 1 ends a line with the comment, at 0 without its
+    // last tab; any other value leaves the tab and writes no comment.
+    const int commentSetting = outputSwitches ? (*outputSwitches)[commentSwitch] : 0;
+    auto finish = [commentSetting](std::string& line, const std::string& comment) {
+        if (commentSetting == 1)
+            line += comment;
+        else if (commentSetting == 0 && !line.empty() && line.back() == '\t')
+            line.pop_back();
+    };
+
+    if (number == 1 || !unchanged) {
+        textWindow->appendLine(namePrefix);
+        textWindow->appendLine("");
+        textWindow->appendLine("\t" + strings().get(dataType == 0 ? reflectanceId : labId));
+        std::string titles;
+        for (std::size_t s = 0; s < switchTitleIds.size(); ++s)
+            if (switchOn(s))
+                titles += strings().get(switchTitleIds[s]) + "\t";
+        if (dataType == 0) {
+            for (int k = 0; k < count; ++k)
+                titles += std::to_string(360 + 10 * k) + "\t";
+        } else {
+            titles += "L*\ta*\tb*\t";
+        }
+        finish(titles, strings().get(commentTitleId));
+        textWindow->appendLine(titles);
+    }
+
+    for (int i = 0; i < lineCount_; ++i) {
+        if (!passesFilter(i))
+            continue;
+        const std::array<std::string, 5> items{withNumber(numberTextId, number), outputName_, dateTime_,
+                                              areaLabel_, componentLabels[i]};
+        std::string line;
+        for (std::size_t s = 0; s < items.size(); ++s)
+            if (switchOn(s))
+                line += items[s] + "\t";
+        for (int k = 0; k < count; ++k)
+            line += valueTexts[i][k] + "\t";
+        finish(line, comment_);
+        textWindow->appendLine(line);
+    }
+}
+
+} // namespace tonvale

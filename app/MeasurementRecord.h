@@ -1,0 +1,107 @@
+#pragma once
+// One measurement's result between the instrument and the output: the
+// decoded data lines, the time stamp, name, comment, measuring conditions
+// and output switches, and the text layout of all of it.
+
+#include "OutputDestination.h"
+#include "ValueText.h"
+
+#include <array>
+#include <ctime>
+#include <optional>
+#include <span>
+#include <string>
+
+namespace tonvale {
+
+class TextOutputWindow;
+
+class MeasurementRecord {
+public:
+    static constexpr int maxLines = 6;
+    static constexpr int spectralValues = 39;  // 360, 370, ..., 740 nm
+
+    // The program's one record, made on first use; it writes to the text
+    // output window.
+    static MeasurementRecord& instance();
+    // Deletes the one record; the main window does so when it is destroyed.
+    static void destroyInstance();
+
+    // textWindow receives the lines of writeToText (null for a record that is
+    // only decoded); decimalPoint takes the place of '.' in text values.
+    explicit MeasurementRecord(TextOutputWindow* textWindow,
+                               std::string decimalPoint = userDecimalPoint());
+    virtual ~MeasurementRecord() = default;
+    MeasurementRecord(const MeasurementRecord&) = delete;
+    MeasurementRecord& operator=(const MeasurementRecord&) = delete;
+
+    // Decodes the data lines of a measurement: dataType 0 spectral (39
+    // values a line) or 1 L*a*b* (3 values), valueKind OutputSpreadsheet
+    // (numbers) or OutputText (texts), area 0 "MAV" or 1 "SAV", mode 0..5.
+    // False for a malformed line, an unknown data type or mode, or fewer
+    // lines than the mode measures; lines decoded before stay.
+    virtual bool parseLines(int dataType, int valueKind, int area, int mode,
+                            std::span<const std::string> lines);
+
+    // Date and time of the measurement, "MM/DD/YY HH:MM:SS" in local time.
+    void stampDateTime();
+    void stampDateTime(std::time_t when);
+
+    void setNaming(int number, const std::string& prefix, int autoNaming);
+    void setSpecularFilter(int gloss);
+
+    // Stores the six output switches (number, name, date-time, area,
+    // component, comment); true when they equal those of the previous call.
+    // The first call always reports a change.
+    bool setOutputFlags(int number, int name, int dateTime, int area, int component, int comment);
+
+    // With automatic naming, the name made of prefix and number ("Lot_No.5",
+    // or "No.5" without a prefix); otherwise the current name. It becomes the
+    // name that is written out.
+    std::string makeName();
+    void setName(const std::string& name);
+    void setNameAndComment(const std::string& name, const std::string& comment);
+    const std::string& comment() const { return comment_; }
+
+    // Writes the measurement to the text window: a header block when the
+    // number is 1 or the switches changed, then one tab-separated line for
+    // each data line that passes the specular filter.
+    void writeToText(bool unchanged, int dataType);
+
+    int lineCount() const { return lineCount_; }
+    double value(int line, int index) const { return values[line][index]; }
+    const std::string& valueText(int line, int index) const { return valueTexts[line][index]; }
+    int componentCode(int line) const { return componentCodes[line]; }
+    const std::string& componentLabel(int line) const { return componentLabels[line]; }
+    const std::string& areaLabel() const { return areaLabel_; }
+    const std::string& dateTime() const { return dateTime_; }
+    const std::string& outputName() const { return outputName_; }
+
+private:
+    // Whether line i is written: with the specular filter at 1 only the SCE
+    // lines (odd component codes) are.
+    bool passesFilter(int line) const;
+    // Whether output switch i (in the order of the columns) is on.
+    bool switchOn(std::size_t i) const;
+
+    TextOutputWindow* textWindow;
+    std::string decimalPoint;
+
+    std::string namePrefix;
+    int autoNaming = 0;
+    std::string currentName;
+    int specularFilter = 0;
+    int lineCount_ = 0;
+    std::string outputName_;
+    std::string comment_;
+    std::string dateTime_;
+    std::string areaLabel_;
+    std::array<std::string, maxLines> componentLabels;
+    int number = 0;
+    std::array<std::array<double, spectralValues>, maxLines> values{};
+    std::array<std::array<std::string, spectralValues>, maxLines> valueTexts;
+    std::array<int, maxLines> componentCodes{};
+    std::optional<std::array<int, 6>> outputSwitches;
+};
+
+} // namespace tonvale

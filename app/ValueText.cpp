@@ -1,0 +1,97 @@
+#include "ValueText.h"
+
+#include <langinfo.h>
+#include <locale.h>
+
+#include <charconv>
+#include <cmath>
+
+namespace tonvale {
+namespace {
+
+bool isSpace(char c)
+{
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+bool isHexDigit(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+// Length of the UTF-8 character that starts with lead.
+std::size_t characterLength(unsigned char lead)
+{
+    if (lead >= 0xF0)
+        return 4;
+    if (lead >= 0xE0)
+        return 3;
+    if (lead >= 0xC0)
+        return 2;
+    return 1;
+}
+
+} // namespace
+
+double valueOf(std::string_view text)
+{
+    std::size_t i = 0;
+    while (i < text.size() && isSpace(text[i]))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        negative = text[i++] == '-';
+    // from_chars takes its own minus sign; a second sign is no number.
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        return 0.0;
+
+    auto format = std::chars_format::general;
+    const char* first = text.data() + i;
+    const char* last = text.data() + text.size();
+    // strtod reads "0x" as a hexadecimal prefix only when a hexadecimal
+    // mantissa follows; otherwise the "0" alone is the number.
+    if (last - first > 2 && first[0] == '0' && (first[1] == 'x' || first[1] == 'X') &&
+        (isHexDigit(first[2]) || (first[2] == '.' && last - first > 3 && isHexDigit(first[3])))) {
+        format = std::chars_format::hex;
+        first += 2;
+    }
+    double value = 0.0;
+    const auto result = std::from_chars(first, last, value, format);
+    if (result.ec == std::errc::result_out_of_range) {
+        // strtod gives infinity for a value too large for a double and rounds
+        // a too small one towards zero; a wider type tells which it is, and
+        // beyond that the sign of the exponent does.
+        long double wide = 0.0L;
+        const std::string_view digits(first, static_cast<std::size_t>(last - first));
+        if (std::from_chars(first, last, wide, format).ec == std::errc())
+            value = std::fabs(wide) > 1.0L ? HUGE_VAL : static_cast<double>(wide);
+        else
+            value = digits.find("e-") == digits.npos && digits.find("E-") == digits.npos &&
+                            digits.find("p-") == digits.npos && digits.find("P-") == digits.npos
+                        ? HUGE_VAL
+                        : 0.0;
+    } else if (result.ec != std::errc()) {
+        return 0.0;
+    }
+    return negative ? -value : value;
+}
+
+std::string decimalPointOf(const char* localeName)
+{
+    const locale_t numeric = ::newlocale(LC_NUMERIC_MASK, localeName, static_cast<locale_t>(nullptr));
+    if (numeric == static_cast<locale_t>(nullptr))
+        return ".";
+    std::string point = ::nl_langinfo_l(RADIXCHAR, numeric);
+    ::freelocale(numeric);
+    if (point.empty())
+        return ".";
+    return point.substr(0, characterLength(static_cast<unsigned char>(point[0])));
+}
+
+const std::string& userDecimalPoint()
+{
+    static const std::string point = decimalPointOf("");
+    return point;
+}
+
+} // namespace tonvale

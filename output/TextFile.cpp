@@ -1,0 +1,89 @@
+#include "TextFile.h"
+
+namespace tonvale {
+namespace {
+
+bool endsWith(const std::string& text, const std::string& end)
+{
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+std::string csvField(const std::string& field)
+{
+    if (field.find_first_of(",\"\r\n") == std::string::npos)
+        return field;
+    std::string quoted = "\"";
+    for (const char c : field) {
+        if (c == '"')
+            quoted += '"';
+        quoted += c;
+    }
+    return quoted + '"';
+}
+
+// The text's lines (ended by CR LF) with their tab-separated fields joined
+// by commas.
+std::string csvOf(const std::string& text)
+{
+    std::string out;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const auto lineEnd = text.find("\r\n", start);
+        const auto end = lineEnd == std::string::npos ? text.size() : lineEnd;
+        for (std::size_t field = start;;) {
+            const auto tab = text.find('\t', field);
+            const auto fieldEnd = tab == std::string::npos || tab > end ? end : tab;
+            out += csvField(text.substr(field, fieldEnd - field));
+            if (fieldEnd == end)
+                break;
+            out += ',';
+            field = fieldEnd + 1;
+        }
+        if (lineEnd == std::string::npos)
+            break;
+        out += "\r\n";
+        start = lineEnd + 2;
+    }
+    return out;
+}
+
+// Every line end, CR LF or a lone LF, as one CR LF.
+std::string withCrLf(const std::string& text)
+{
+    std::string out;
+    out.reserve(text.size() + text.size() / 16);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            continue;
+        if (text[i] == '\n')
+            out += '\r';
+        out += text[i];
+    }
+    return out;
+}
+
+} // namespace
+
+std::string textFileBytes(const std::string& text, const std::string& path)
+{
+    return withCrLf(endsWith(path, ".csv") ? csvOf(text) : text);
+}
+
+std::string withDefaultExtension(const std::string& path)
+{
+    const auto slash = path.rfind('/');
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const auto dot = name.rfind('.');
+    if (dot != std::string::npos && dot > 0)
+        return path;
+    return path + ".txt";
+}
+
+std::string fileDialogWildcard(const std::string& filter)
+{
+    if (endsWith(filter, "||"))
+        return filter.substr(0, filter.size() - 2);
+    return filter;
+}
+
+} // namespace tonvale

@@ -1,0 +1,23 @@
+#pragma once
+// The file that the text output window saves: its text with CR LF line ends
+// and, for a name ending in ".csv", commas instead of tabs.
+
+#include <string>
+
+namespace tonvale {
+
+// The bytes of the file at path for the window's text (lines ending CR LF).
+// Only a path ending in exactly ".csv" (lower case) makes a CSV file: there
+// tabs become commas, and a field holding a comma, a double quote or a line
+// break is written in double quotes with its quotes doubled. Line ends are CR
+// LF, never doubled; no byte order mark.
+std::string textFileBytes(const std::string& text, const std::string& path);
+
+// The path with ".txt" added when its file name has no extension.
+std::string withDefaultExtension(const std::string& path);
+
+// A file dialog filter of the string table ("name|pattern|...||") in the
+// form the file dialog takes (without the closing "||").
+std::string fileDialogWildcard(const std::string& filter);
+
+} // namespace tonvale

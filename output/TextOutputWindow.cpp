@@ -1,0 +1,126 @@
+#include "TextOutputWindow.h"
+
+#include "TextFile.h"
+
+#include "AtomicFile.h"
+#include "Messages.h"
+#include "Resources.h"
+#include "Strings.h"
+
+#include "uikit/Xrc.h"
+
+#include <wx/app.h>
+#include <wx/button.h>
+#include <wx/filedlg.h>
+#include <wx/textctrl.h>
+#include <wx/xrc/xmlres.h>
+
+#include <filesystem>
+
+namespace tonvale {
+namespace {
+
+constexpr int fileFilterId = 149;
+
+wxString toWx(const std::string& text)
+{
+    // Falls back to another reading for bytes that are not UTF-8 (a name
+    // from a settings file written elsewhere) rather than showing nothing.
+    return wxString(text.data(), wxConvWhateverWorks, text.size());
+}
+
+} // namespace
+
+TextOutputWindow& TextOutputWindow::instance()
+{
+    // wx destroys the remaining top-level windows when the application ends.
+    static TextOutputWindow* window = new TextOutputWindow;
+    return *window;
+}
+
+TextOutputWindow::TextOutputWindow()
+{
+    ensureResources();
+    uikit::loadDialog(*this, nullptr, "TONVALE_TEXTOUT_141");
+    view = XRCCTRL(*this, "textout_text", wxTextCtrl);
+    saveButton = XRCCTRL(*this, "textout_save", wxButton);
+    clearButton = XRCCTRL(*this, "textout_clear", wxButton);
+    SetMinSize(wxSize(minimumWidth, minimumHeight));
+
+    saveButton->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { saveAs(); });
+    clearButton->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { clear(); });
+    Bind(wxEVT_CLOSE_WINDOW, &TextOutputWindow::onClose, this);
+    Bind(wxEVT_SIZE, &TextOutputWindow::onSize, this);
+    layoutControls();
+}
+
+void TextOutputWindow::appendLine(const std::string& line)
+{
+    buffer += line;
+    buffer += "\r\n";
+    view->AppendText(toWx(line) + '\n');
+    view->ShowPosition(view->GetLastPosition());
+}
+
+void TextOutputWindow::clear()
+{
+    buffer.clear();
+    view->Clear();
+}
+
+void TextOutputWindow::setMainWindow(wxWindow* window)
+{
+    mainWindow = window;
+}
+
+void TextOutputWindow::layoutControls()
+{
+    const wxSize client = GetClientSize();
+    const wxSize button = saveButton->GetSize();
+    view->SetSize(15, 15, client.x - 30, client.y - button.y - 35);
+    saveButton->Move(15, client.y - button.y - 5);
+    clearButton->SetSize(30 + button.x, client.y - button.y - 5, button.x, button.y);
+}
+
+void TextOutputWindow::onSize(wxSizeEvent&)
+{
+    layoutControls();
+}
+
+void TextOutputWindow::onClose(wxCloseEvent&)
+{
+    wxWindow* target = mainWindow ? mainWindow.get() : wxTheApp->GetTopWindow();
+    if (target != nullptr && target != this)
+        wxQueueEvent(target, new wxCommandEvent(wxEVT_MENU, commandSwitchToNone));
+    Hide();
+}
+
+void TextOutputWindow::saveAs()
+{
+    wxFileDialog dialog(this, wxString::FromUTF8("名前を付けて保存"), wxString(), wxString(),
+                        wxString::FromUTF8(fileDialogWildcard(strings().get(fileFilterId))),
+                        wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
+    if (dialog.ShowModal() != wxID_OK)
+        return;
+    const std::string chosen = dialog.GetPath().utf8_string();
+    if (chosen.empty())
+        return;
+    const std::string path = withDefaultExtension(chosen);
+    // The file dialog asked about the name as typed; a name that only now got
+    // its extension is asked about here.
+    if (path != chosen && std::filesystem::exists(path)) {
+        const std::string question = std::filesystem::path(path).filename().string() +
+                                     " は既に存在します。\n上書きしますか?";
+        if (uikit::messageBox(question, appTitle, MessageIcon::Question, MessageButtons::OkCancel) != wxID_OK)
+            return;
+    }
+    writeFile(path);
+}
+
+void TextOutputWindow::writeFile(const std::string& path)
+{
+    if (const auto error = writeFileAtomically(path, textFileBytes(buffer, path)))
+        showText(fileErrorText(path, error, FileAccess::Write));
+}
+
+} // namespace tonvale

@@ -1,0 +1,23 @@
+#pragma once
+// Where the settings file lives. Every load and save of the program's
+// settings takes its path from settingsPath().
+
+#include <string>
+
+namespace tonvale {
+
+inline constexpr const char* settingsFileName = "Tonvale.INI";
+
+// "Tonvale.INI" beside the running executable when that directory is
+// writable (a portable installation, the build tree), otherwise
+// $XDG_CONFIG_HOME/tonvale/Tonvale.INI (~/.config/tonvale when the variable
+// is unset), whose directory is created when missing.
+std::string settingsPath();
+
+// The rule of settingsPath() for a given executable, whether its directory
+// is writable, and the environment's XDG_CONFIG_HOME and HOME (null when
+// unset). Never names the executable itself.
+std::string settingsPathFor(const std::string& executable, bool directoryWritable,
+                            const char* xdgConfigHome, const char* home);
+
+} // namespace tonvale

@@ -1,0 +1,251 @@
+#include "GuiTest.h"
+#include "../settings/FileSizeLimit.h"
+#include "../settings/TempDir.h"
+
+#include "Strings.h"
+#include "TextFile.h"
+#include "TextOutputWindow.h"
+
+#include <wx/button.h>
+#include <wx/filedlg.h>
+#include <wx/frame.h>
+#include <wx/msgdlg.h>
+#include <wx/textctrl.h>
+#include <wx/xrc/xmlres.h>
+
+#include <cstring>
+
+using namespace tonvale;
+
+TEST(TextFile, Bytes)
+{
+    struct Case {
+        const char* what;
+        std::string text;
+        std::string path;
+        std::string bytes;
+    };
+    const Case cases[] = {
+        {"tabs become commas in a .csv file", "a\tb\r\n", "/d/result.csv", "a,b\r\n"},
+        {"upper-case CSV keeps the tab", "a\tb\r\n", "/d/result.CSV", "a\tb\r\n"},
+        {"a text file keeps the tab", "a\tb\r\n", "/d/result.txt", "a\tb\r\n"},
+        {"only the end of the path counts", "a\tb\r\n", "/d.csv/result.csv.txt", "a\tb\r\n"},
+        {"empty text", "", "/d/result.csv", ""},
+        {"CR LF is never doubled", "a\r\n\r\nb\r\n", "/d/result.txt", "a\r\n\r\nb\r\n"},
+        {"a lone LF ends a line too", "a\nb\r\n", "/d/result.txt", "a\r\nb\r\n"},
+        {"empty fields", "\t\t\r\n", "/d/result.csv", ",,\r\n"},
+        {"decimal commas are quoted", "Lot\t1,00\t-3,25\r\n", "/d/r.csv", "Lot,\"1,00\",\"-3,25\"\r\n"},
+        {"quotes are doubled", "say \"hi\"\tx\r\n", "/d/r.csv", "\"say \"\"hi\"\"\",x\r\n"},
+        {"a line break inside a field", "a\rb\tc\r\n", "/d/r.csv", "\"a\rb\",c\r\n"},
+        {"text without quoting stays as it is", "測定No.\tL*\r\nNo.1\t1.00\r\n", "/d/r.csv",
+         "測定No.,L*\r\nNo.1,1.00\r\n"},
+        {"a text file is never quoted", "1,00\t\"x\"\r\n", "/d/r.txt", "1,00\t\"x\"\r\n"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(textFileBytes(c.text, c.path), c.bytes) << c.what;
+}
+
+TEST(TextFile, DefaultExtensionAndFilter)
+{
+    const std::pair<const char*, const char*> paths[] = {
+        {"/d/result", "/d/result.txt"},
+        {"/d/result.csv", "/d/result.csv"},
+        {"/d/result.CSV", "/d/result.CSV"},
+        {"/d.x/result", "/d.x/result.txt"},
+        {"/d/.hidden", "/d/.hidden.txt"},
+    };
+    for (const auto& [chosen, used] : paths)
+        EXPECT_EQ(withDefaultExtension(chosen), used);
+
+    EXPECT_EQ(fileDialogWildcard(strings().get(149)),
+              "CSVﾌｧｲﾙ (*.csv)|*.csv|ﾃｷｽﾄﾌｧｲﾙ (*.txt)|*.txt|すべてのﾌｧｲﾙ (*.*)|*.*");
+}
+
+namespace {
+
+// Puts path into the save dialog, as the operator would choose it.
+void choose(wxFileDialog& dlg, const std::string& path)
+{
+    const wxString chosen = wxString::FromUTF8(path);
+    dlg.SetPath(chosen);
+    // GTK takes the folder in asynchronously.
+    EXPECT_TRUE(pumpUntil([&] { return dlg.GetPath() == chosen; }, std::chrono::seconds(2)));
+}
+
+ExpectDialog<wxFileDialog> chooseFile(const std::string& path, int answer = wxID_OK)
+{
+    return ExpectDialog<wxFileDialog>([path, answer](wxFileDialog& dlg) {
+        choose(dlg, path);
+        return answer;
+    });
+}
+
+struct TextWindow : testing::Test {
+    TextOutputWindow& window = TextOutputWindow::instance();
+    wxTextCtrl* view = XRCCTRL(window, "textout_text", wxTextCtrl);
+
+    void SetUp() override { window.clear(); }
+    void TearDown() override
+    {
+        window.Hide();
+        window.setMainWindow(nullptr);
+    }
+};
+
+} // namespace
+
+TEST_F(TextWindow, IsOneHiddenTopLevelWindow)
+{
+    EXPECT_EQ(&TextOutputWindow::instance(), &window);
+    EXPECT_FALSE(window.IsShown());
+    EXPECT_EQ(window.GetParent(), nullptr);
+    EXPECT_EQ(window.GetTitle().utf8_string(), "テキスト出力");
+    EXPECT_EQ(XRCCTRL(window, "textout_save", wxButton)->GetLabel().utf8_string(), "名前を付けて保存");
+    EXPECT_EQ(XRCCTRL(window, "textout_clear", wxButton)->GetLabel().utf8_string(), "クリア");
+    EXPECT_FALSE(view->IsEditable());
+}
+
+TEST_F(TextWindow, AppendAndClear)
+{
+    window.appendLine("a\tb");
+    window.appendLine("");
+    window.appendLine("測定");
+    EXPECT_EQ(window.text(), "a\tb\r\n\r\n測定\r\n");
+    EXPECT_EQ(view->GetValue().utf8_string(), "a\tb\n\n測定\n");
+
+    wxCommandEvent click(wxEVT_BUTTON, XRCID("textout_clear"));
+    XRCCTRL(window, "textout_clear", wxButton)->ProcessWindowEvent(click);
+    EXPECT_EQ(window.text(), "");
+    EXPECT_EQ(view->GetValue(), "");
+}
+
+TEST_F(TextWindow, TheNewestLineIsInView)
+{
+    window.Show();
+    for (int i = 0; i < 300; ++i)
+        window.appendLine("line " + std::to_string(i));
+    pumpFor(std::chrono::milliseconds(200));
+    const wxPoint last = view->PositionToCoords(view->XYToPosition(0, 299));
+    const wxPoint first = view->PositionToCoords(0);
+    EXPECT_GE(last.y, 0);
+    EXPECT_LT(last.y, view->GetClientSize().y);
+    EXPECT_LT(first.y, 0) << "the first line has scrolled out of view";
+}
+
+TEST_F(TextWindow, LayoutFollowsTheSize)
+{
+    window.Show();
+    window.SetClientSize(600, 400);
+    pumpUntil([&] { return window.GetClientSize() == wxSize(600, 400); });
+    ASSERT_EQ(window.GetClientSize(), wxSize(600, 400));
+    auto* save = XRCCTRL(window, "textout_save", wxButton);
+    auto* clear = XRCCTRL(window, "textout_clear", wxButton);
+    const wxSize button = save->GetSize();
+    EXPECT_EQ(view->GetRect(), wxRect(wxPoint(15, 15), wxPoint(600 - 15 - 1, 400 - button.y - 20 - 1)));
+    EXPECT_EQ(save->GetPosition(), wxPoint(15, 400 - button.y - 5));
+    EXPECT_EQ(clear->GetRect(), wxRect(30 + button.x, 400 - button.y - 5, button.x, button.y));
+    // Every caption fits its button.
+    for (auto* b : {save, clear})
+        EXPECT_GE(b->GetSize().x, b->GetBestSize().x) << b->GetLabel().utf8_string();
+}
+
+TEST_F(TextWindow, CannotBeMadeSmallerThanItsMinimum)
+{
+    window.Show();
+    window.SetSize(200, 150);
+    pumpFor(std::chrono::milliseconds(100));
+    EXPECT_GE(window.GetSize().x, TextOutputWindow::minimumWidth);
+    EXPECT_GE(window.GetSize().y, TextOutputWindow::minimumHeight);
+    EXPECT_EQ(window.GetMinSize(), wxSize(380, 300));
+}
+
+TEST_F(TextWindow, ClosingSwitchesTheDestinationToNoneAndKeepsTheText)
+{
+    auto* main = new wxFrame(nullptr, wxID_ANY, "main");
+    int switched = 0;
+    main->Bind(wxEVT_MENU, [&](wxCommandEvent&) { ++switched; }, commandSwitchToNone);
+    window.setMainWindow(main);
+    window.appendLine("kept");
+    window.Show();
+    pumpFor(std::chrono::milliseconds(50));
+    ASSERT_TRUE(window.IsShown());
+    window.Close();
+    EXPECT_FALSE(window.IsShown());
+    EXPECT_TRUE(pumpUntil([&] { return switched == 1; }));
+    EXPECT_FALSE(window.IsShown());
+    EXPECT_EQ(window.text(), "kept\r\n");
+    main->Destroy();
+}
+
+TEST_F(TextWindow, SavesTheTextAsChosen)
+{
+    TempDir dir;
+    window.appendLine("No.1\t1,00\t2.00");
+    struct Case {
+        std::string chosen;
+        std::string written;
+        std::string bytes;
+    };
+    const Case cases[] = {
+        {"r.csv", "r.csv", "No.1,\"1,00\",2.00\r\n"},
+        {"r.CSV", "r.CSV", "No.1\t1,00\t2.00\r\n"},
+        {"plain", "plain.txt", "No.1\t1,00\t2.00\r\n"},
+    };
+    for (const auto& c : cases) {
+        wxTEST_DIALOG(window.saveAs(),
+                      ExpectDialog<wxFileDialog>([&](wxFileDialog& dlg) {
+                          EXPECT_EQ(dlg.GetWildcard().utf8_string(), fileDialogWildcard(strings().get(149)));
+                          EXPECT_TRUE(dlg.HasFlag(wxFD_SAVE));
+                          EXPECT_TRUE(dlg.HasFlag(wxFD_OVERWRITE_PROMPT));
+                          EXPECT_EQ(dlg.GetFilename(), "");
+                          choose(dlg, dir.path(c.chosen));
+                          return wxID_OK;
+                      }));
+        EXPECT_EQ(dir.read(c.written), c.bytes) << c.chosen;
+    }
+    EXPECT_EQ(window.text(), "No.1\t1,00\t2.00\r\n") << "saving keeps the text";
+}
+
+TEST_F(TextWindow, AnEmptyTextSavesAnEmptyFileAndCancelSavesNothing)
+{
+    TempDir dir;
+    wxTEST_DIALOG(window.saveAs(), chooseFile(dir.path("empty.txt")));
+    EXPECT_TRUE(std::filesystem::exists(dir.path("empty.txt")));
+    EXPECT_EQ(dir.read("empty.txt"), "");
+
+    wxTEST_DIALOG(window.saveAs(), chooseFile(dir.path("never.txt"), wxID_CANCEL));
+    EXPECT_FALSE(std::filesystem::exists(dir.path("never.txt")));
+}
+
+TEST_F(TextWindow, AnAddedExtensionAsksBeforeOverwriting)
+{
+    TempDir dir;
+    dir.write("r.txt", "old");
+    window.appendLine("new");
+    const std::string question = "r.txt は既に存在します。\n上書きしますか?";
+    wxTEST_DIALOG(window.saveAs(), chooseFile(dir.path("r")),
+                  ExpectMessage(question, wxID_CANCEL, wxICON_QUESTION));
+    EXPECT_EQ(dir.read("r.txt"), "old");
+    wxTEST_DIALOG(window.saveAs(), chooseFile(dir.path("r")),
+                  ExpectMessage(question, wxID_OK, wxICON_QUESTION));
+    EXPECT_EQ(dir.read("r.txt"), "new\r\n");
+}
+
+TEST_F(TextWindow, ASaveErrorIsReportedAndChangesNothing)
+{
+    TempDir dir;
+    dir.write("r.csv", "old");
+    const std::string line(10000, 'x');
+    window.appendLine(line);
+    const std::string path = dir.path("r.csv");
+    {
+        FileSizeLimit limit(4096);
+        wxTEST_DIALOG(window.saveAs(), chooseFile(path),
+                      ExpectMessage("ファイル " + path + " に書き込むことができませんでした。\n" +
+                                    std::strerror(EFBIG)));
+    }
+    EXPECT_EQ(dir.read("r.csv"), "old");
+    EXPECT_EQ(dir.entryCount(), 1u);
+    EXPECT_EQ(window.text(), line + "\r\n");
+    EXPECT_EQ(view->GetValue().utf8_string(), line + "\n");
+}
