@@ -6,7 +6,9 @@
 #include "AutoNamingDialog.h"
 #include "Settings.h"
 
+#include <wx/button.h>
 #include <wx/checkbox.h>
+#include <wx/statbox.h>
 #include <wx/spinbutt.h>
 #include <wx/textctrl.h>
 #include <wx/xrc/xmlres.h>
@@ -191,4 +193,36 @@ TEST(AutoNamingDialog, OkWithValidFieldsClosesTheDialog)
                   }));
     EXPECT_EQ(result, wxID_OK);
     EXPECT_EQ(f.savedFile(), "Chk_AutoNaming=1\r\nMes_Num=42\r\nName_Default=試料\r\n");
+}
+
+TEST(AutoNamingDialog, EveryControlFitsItsCaptionAndNoneOverlaps)
+{
+    Fixture f;
+    AutoNamingDialog dlg(nullptr);
+    dlg.setSettings(f.store, f.file);
+    EXPECT_NO_DIALOG(dlg.InitDialog());
+    const wxRect client(wxPoint(0, 0), dlg.GetClientSize());
+    std::vector<wxWindow*> controls;
+    for (wxWindow* child : dlg.GetChildren())
+        if (child->IsShown() && !dynamic_cast<wxStaticBox*>(child))
+            controls.push_back(child);
+    ASSERT_EQ(controls.size(), 7u);
+    for (wxWindow* control : controls) {
+        const wxRect r = control->GetRect();
+        const std::string name = control->GetLabel().utf8_string() + "#" + control->GetName().utf8_string();
+        EXPECT_TRUE(client.Contains(r)) << name << " leaves the dialog";
+        wxSize best = control->GetBestSize();
+        // A button's best width is the theme's standard button, not its text.
+        if (dynamic_cast<wxButton*>(control))
+            best.x = control->GetTextExtent(control->GetLabel()).x;
+        EXPECT_LE(best.y, r.height) << name << " is clipped";
+        if (!dynamic_cast<wxTextCtrl*>(control)) {
+            EXPECT_LE(best.x, r.width) << name << " is clipped";
+        }
+        for (wxWindow* other : controls) {
+            if (other != control) {
+                EXPECT_FALSE(r.Intersects(other->GetRect())) << name << " overlaps " << other->GetName();
+            }
+        }
+    }
 }
