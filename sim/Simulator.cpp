@@ -161,9 +161,6 @@ Simulator::Simulator(const SimulatorOptions& opts)
     if (watch < 0 || inotify_add_watch(watch, slave.c_str(), IN_OPEN) < 0)
         throw systemError("inotify " + slave);
 
-    if (!options.portName.empty())
-        link = std::make_unique<PortLink>(options.portName, slave);
-
     if (!options.controlPath.empty()) {
         sockaddr_un address{};
         address.sun_family = AF_UNIX;
@@ -174,6 +171,16 @@ Simulator::Simulator(const SimulatorOptions& opts)
         if (lstat(options.controlPath.c_str(), &info) == 0) {
             if (!S_ISSOCK(info.st_mode))
                 throw std::runtime_error(options.controlPath + " exists and is not a socket");
+            // A socket somebody still answers on belongs to a running
+            // simulator; only a leftover one may go.
+            const int probe = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+            const bool live =
+                probe >= 0 &&
+                connect(probe, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+            if (probe >= 0)
+                close(probe);
+            if (live)
+                throw std::runtime_error(options.controlPath + " is in use by a running simulator");
             unlink(options.controlPath.c_str());
         }
         listener = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
@@ -181,6 +188,20 @@ Simulator::Simulator(const SimulatorOptions& opts)
             bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
             listen(listener, 8) != 0)
             throw systemError("control socket " + options.controlPath);
+    }
+
+    // Last, so that a simulator that cannot start never takes the port name
+    // from one that runs.
+    if (!options.portName.empty()) {
+        try {
+            link = std::make_unique<PortLink>(options.portName, slave);
+        } catch (const std::runtime_error&) {
+            if (listener >= 0) {
+                close(listener);
+                unlink(options.controlPath.c_str());
+            }
+            throw;
+        }
     }
 }
 

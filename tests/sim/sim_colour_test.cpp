@@ -13,7 +13,7 @@
 namespace simtest {
 namespace {
 
-class Colour : public SimFixture {
+class SimColour : public SimFixture {
 protected:
     void SetUp() override
     {
@@ -37,7 +37,7 @@ protected:
     }
 };
 
-TEST_F(Colour, TheWhiteTileIsLightAndNearlyNeutral)
+TEST_F(SimColour, TheWhiteTileIsLightAndNearlyNeutral)
 {
     for (int illuminant = 0; illuminant <= 10; ++illuminant) {
         for (int observer = 0; observer <= 1; ++observer) {
@@ -52,7 +52,7 @@ TEST_F(Colour, TheWhiteTileIsLightAndNearlyNeutral)
 
 // A flat spectrum has the colour of the white it is compared with whatever
 // the illuminant, so L* = 116 (Y/Yn)^(1/3) - 16 with Y/Yn the reflectance.
-TEST_F(Colour, AFlatGreyMatchesTheHandCalculation)
+TEST_F(SimColour, AFlatGreyMatchesTheHandCalculation)
 {
     const std::vector<double> r = spectrum("grey");
     ASSERT_EQ(r.size(), 39u);
@@ -72,7 +72,7 @@ TEST_F(Colour, AFlatGreyMatchesTheHandCalculation)
     }
 }
 
-TEST_F(Colour, ColouredSamplesShowTheirHue)
+TEST_F(SimColour, ColouredSamplesShowTheirHue)
 {
     const struct {
         const char* sample;
@@ -89,7 +89,7 @@ TEST_F(Colour, ColouredSamplesShowTheirHue)
     EXPECT_LT(black[0], 30);
 }
 
-TEST_F(Colour, IlluminantAndObserverChangeTheResult)
+TEST_F(SimColour, IlluminantAndObserverChangeTheResult)
 {
     const std::vector<double> d65 = lab("red", 0, 0);
     const std::vector<double> a = lab("red", 3, 0);
@@ -105,7 +105,7 @@ TEST_F(Colour, IlluminantAndObserverChangeTheResult)
     EXPECT_GT(std::abs(twoDegrees[1] - tenDegrees[1]), 1);
 }
 
-TEST_F(Colour, SpecularExcludedReadsDarker)
+TEST_F(SimColour, SpecularExcludedReadsDarker)
 {
     ASSERT_EQ(reply("CPS,0,1"), "OK00\r\n");
     sim.command("SAMPLE black");
@@ -117,7 +117,7 @@ TEST_F(Colour, SpecularExcludedReadsDarker)
     EXPECT_GT((*sci)[0] - (*sce)[0], 10) << "gloss black: most of its light is specular";
 }
 
-TEST_F(Colour, WithoutAHeldSampleEveryMeasurementMeetsANewOne)
+TEST_F(SimColour, WithoutAHeldSampleEveryMeasurementMeetsANewOne)
 {
     sim.command("SAMPLE cycle");
     std::vector<double> previous;

@@ -12,9 +12,9 @@
 namespace simtest {
 namespace {
 
-using Faults = SimFixture;
+using SimFaults = SimFixture;
 
-TEST_F(Faults, InjectedLinesReplaceTheInstrumentsReply)
+TEST_F(SimFaults, InjectedLinesReplaceTheInstrumentsReply)
 {
     const struct {
         const char* control;
@@ -39,7 +39,7 @@ TEST_F(Faults, InjectedLinesReplaceTheInstrumentsReply)
     }
 }
 
-TEST_F(Faults, GarbageIsNoiseEndedByCrLf)
+TEST_F(SimFaults, GarbageIsNoiseEndedByCrLf)
 {
     sim.command("GARBAGE");
     const std::string noise = reply("IDR");
@@ -51,7 +51,7 @@ TEST_F(Faults, GarbageIsNoiseEndedByCrLf)
                             [](char c) { return static_cast<unsigned char>(c) > 0x7e; }));
 }
 
-TEST_F(Faults, NulBytesAreSpreadThroughTheReplyCode)
+TEST_F(SimFaults, NulBytesAreSpreadThroughTheReplyCode)
 {
     sim.command("NUL");
     std::string received = reply("IDR");
@@ -61,7 +61,7 @@ TEST_F(Faults, NulBytesAreSpreadThroughTheReplyCode)
     EXPECT_EQ(received, "OK00,03\r\n");
 }
 
-TEST_F(Faults, ALineWithoutLfRunsIntoTheNextReply)
+TEST_F(SimFaults, ALineWithoutLfRunsIntoTheNextReply)
 {
     sim.command("NOLF");
     line.send("IDR\r\n");
@@ -70,7 +70,7 @@ TEST_F(Faults, ALineWithoutLfRunsIntoTheNextReply)
     EXPECT_EQ(reply("CPR"), "OK00,03\rOK00,0,0\r\n");
 }
 
-TEST_F(Faults, SilenceLeavesOneCommandUnansweredButTakesEffect)
+TEST_F(SimFaults, SilenceLeavesOneCommandUnansweredButTakesEffect)
 {
     sim.command("SILENT");
     line.send("CPS,1,1\r\n");
@@ -78,7 +78,7 @@ TEST_F(Faults, SilenceLeavesOneCommandUnansweredButTakesEffect)
     EXPECT_EQ(reply("CPR"), "OK00,1,1\r\n");
 }
 
-TEST_F(Faults, ADelayedReplyComesLate)
+TEST_F(SimFaults, ADelayedReplyComesLate)
 {
     sim.command("DELAY 1.2");
     const auto start = std::chrono::steady_clock::now();
@@ -89,7 +89,7 @@ TEST_F(Faults, ADelayedReplyComesLate)
     EXPECT_LT(std::chrono::steady_clock::now() - next, 1000ms);
 }
 
-TEST_F(Faults, FaultsApplyToTheFollowingLinesInTurn)
+TEST_F(SimFaults, FaultsApplyToTheFollowingLinesInTurn)
 {
     sim.command("FLAGS 22222222");
     reply("CPS,0,1");
@@ -103,7 +103,7 @@ TEST_F(Faults, FaultsApplyToTheFollowingLinesInTurn)
     EXPECT_EQ(reply("IDR"), "OK00,03\r\n");
 }
 
-TEST_F(Faults, AnInjectedErrorEndsTheReplyAndUndoesTheCommand)
+TEST_F(SimFaults, AnInjectedErrorEndsTheReplyAndUndoesTheCommand)
 {
     sim.command("FLAGS 22222222");
     sim.command("CODE ER05");
@@ -122,7 +122,7 @@ TEST_F(Faults, AnInjectedErrorEndsTheReplyAndUndoesTheCommand)
     EXPECT_FALSE(line.readLine(300ms)) << "no second data line follows an error";
 }
 
-TEST_F(Faults, BadControlCommandsAreRefused)
+TEST_F(SimFaults, BadControlCommandsAreRefused)
 {
     for (const char* command :
          {"BOGUS", "PRODUCT 100", "PRODUCT x", "FLAGS 123", "FLAGS 2222222a",

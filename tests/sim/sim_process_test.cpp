@@ -95,9 +95,19 @@ TEST(SimProcess, RepliesSentWhileNobodyHasTheLineOpenAreLost)
     EXPECT_EQ(line.exchange("CPR").value_or("<no reply>"), "OK00,0,0\r\n");
 }
 
-using Log = SimFixture;
+TEST(SimProcess, ASecondSimulatorCannotTakeARunningOnesControlSocket)
+{
+    sxsim::SimProcess sim;
+    const auto [output, status] = runSxsim("--link COM1 --control " + sim.controlPath());
+    EXPECT_EQ(status, 1) << output;
+    EXPECT_NE(output.find("in use"), std::string::npos) << output;
+    EXPECT_EQ(fs::read_symlink(sim.linkPath()).string(), sim.slavePath());
+    EXPECT_EQ(sim.command("PING"), "");
+}
 
-TEST_F(Log, EveryCommandLineIsLoggedWithItsArrivalTime)
+using SimLog = SimFixture;
+
+TEST_F(SimLog, EveryCommandLineIsLoggedWithItsArrivalTime)
 {
     const long long before = nowMs();
     line.send("IDR\r\n");
@@ -122,7 +132,7 @@ TEST_F(Log, EveryCommandLineIsLoggedWithItsArrivalTime)
     EXPECT_TRUE(sim.log().empty());
 }
 
-class Timing : public SimFixture {
+class SimTiming : public SimFixture {
 protected:
     static sxsim::SimOptions slowInstrument()
     {
@@ -131,7 +141,7 @@ protected:
         options.calibrateMs = 700;
         return options;
     }
-    Timing() : SimFixture(slowInstrument()) {}
+    SimTiming() : SimFixture(slowInstrument()) {}
 
     std::chrono::steady_clock::duration timed(const char* command, std::size_t lines)
     {
@@ -141,7 +151,7 @@ protected:
     }
 };
 
-TEST_F(Timing, MeasuringAndCalibratingTakeTheInstrumentsTime)
+TEST_F(SimTiming, MeasuringAndCalibratingTakeTheInstrumentsTime)
 {
     sim.command("FLAGS 22222222");
     EXPECT_LT(timed("IDR", 1), 300ms);
@@ -156,7 +166,7 @@ TEST_F(Timing, MeasuringAndCalibratingTakeTheInstrumentsTime)
     EXPECT_GE(std::chrono::steady_clock::now() - pressed, 400ms);
 }
 
-class Paced : public SimFixture {
+class SimPaced : public SimFixture {
 protected:
     static sxsim::SimOptions paced()
     {
@@ -164,10 +174,10 @@ protected:
         options.pace = true;
         return options;
     }
-    Paced() : SimFixture(paced()) {}
+    SimPaced() : SimFixture(paced()) {}
 };
 
-TEST_F(Paced, BytesTakeTheirTimeOnTheLineBothWays)
+TEST_F(SimPaced, BytesTakeTheirTimeOnTheLineBothWays)
 {
     sim.command("FLAGS 22222222");
     const long long sent = nowMs();

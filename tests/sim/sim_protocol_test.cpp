@@ -20,9 +20,9 @@ std::string flagsOf(const std::string& statusLine)
     return statusLine.size() >= 17 ? statusLine.substr(9, 8) : std::string();
 }
 
-using Protocol = SimFixture;
+using SimProtocol = SimFixture;
 
-TEST_F(Protocol, IdentifyReportsTheProductIdInTwoDigits)
+TEST_F(SimProtocol, IdentifyReportsTheProductIdInTwoDigits)
 {
     const struct {
         int id;
@@ -35,7 +35,7 @@ TEST_F(Protocol, IdentifyReportsTheProductIdInTwoDigits)
     }
 }
 
-TEST_F(Protocol, ConditionsSetWithCpsAreReadBackWithCpr)
+TEST_F(SimProtocol, ConditionsSetWithCpsAreReadBackWithCpr)
 {
     for (int area = 0; area <= 1; ++area) {
         for (int mode = 0; mode <= 5; ++mode) {
@@ -49,7 +49,7 @@ TEST_F(Protocol, ConditionsSetWithCpsAreReadBackWithCpr)
     }
 }
 
-TEST_F(Protocol, InvalidConditionsAreRefusedAndChangeNothing)
+TEST_F(SimProtocol, InvalidConditionsAreRefusedAndChangeNothing)
 {
     ASSERT_EQ(reply("CPS,1,3"), "OK00\r\n");
     for (const char* cps : {"CPS,2,0", "CPS,0,6", "CPS,-1,0", "CPS,0", "CPS,0,1,0", "CPS,a,1",
@@ -58,7 +58,7 @@ TEST_F(Protocol, InvalidConditionsAreRefusedAndChangeNothing)
     EXPECT_EQ(reply("CPR"), "OK00,1,3\r\n");
 }
 
-TEST_F(Protocol, StatusIsBusyForTheRequestedPollsThenReady)
+TEST_F(SimProtocol, StatusIsBusyForTheRequestedPollsThenReady)
 {
     sim.command("FLAGS 21000020");
     sim.command("BUSY 3");
@@ -73,7 +73,7 @@ TEST_F(Protocol, StatusIsBusyForTheRequestedPollsThenReady)
     EXPECT_EQ(reply("STR"), "OK00,00,,21000020\r\n");
 }
 
-TEST_F(Protocol, CalibrationMovesOnlyTheFlagOfTheCurrentConditions)
+TEST_F(SimProtocol, CalibrationMovesOnlyTheFlagOfTheCurrentConditions)
 {
     for (int area = 0; area <= 1; ++area) {
         for (int mode = 0; mode <= 5; ++mode) {
@@ -104,7 +104,7 @@ TEST_F(Protocol, CalibrationMovesOnlyTheFlagOfTheCurrentConditions)
     }
 }
 
-TEST_F(Protocol, SpectralLinesFollowTheModeAndTheLineFormat)
+TEST_F(SimProtocol, SpectralLinesFollowTheModeAndTheLineFormat)
 {
     sim.command("FLAGS 22222222");
     for (int area = 0; area <= 1; ++area) {
@@ -135,7 +135,7 @@ TEST_F(Protocol, SpectralLinesFollowTheModeAndTheLineFormat)
     EXPECT_EQ(reply("IDR"), "OK00,03\r\n") << "nothing left over on the line";
 }
 
-TEST_F(Protocol, UvCutRemovesTheBrightenersFluorescence)
+TEST_F(SimProtocol, UvCutRemovesTheBrightenersFluorescence)
 {
     sim.command("FLAGS 22222222");
     sim.command("SAMPLE paper");
@@ -151,7 +151,7 @@ TEST_F(Protocol, UvCutRemovesTheBrightenersFluorescence)
     EXPECT_NEAR((*fullUv)[band700], (*uvCut)[band700], 0.5);
 }
 
-TEST_F(Protocol, ColorimetricLinesCarryThreeValuesForEveryRequest)
+TEST_F(SimProtocol, ColorimetricLinesCarryThreeValuesForEveryRequest)
 {
     sim.command("FLAGS 22222222");
     reply("CPS,0,1");
@@ -176,7 +176,7 @@ TEST_F(Protocol, ColorimetricLinesCarryThreeValuesForEveryRequest)
     }
 }
 
-TEST_F(Protocol, MalformedCommandsAnswerCommandError)
+TEST_F(SimProtocol, MalformedCommandsAnswerCommandError)
 {
     sim.command("FLAGS 22222222");
     for (const char* bytes :
@@ -188,7 +188,7 @@ TEST_F(Protocol, MalformedCommandsAnswerCommandError)
     }
 }
 
-TEST_F(Protocol, AnOverlongLineIsAnOverrun)
+TEST_F(SimProtocol, AnOverlongLineIsAnOverrun)
 {
     line.send(std::string(300, 'A'));
     EXPECT_EQ(line.readLine().value_or("<no reply>"), "ER08\r\n");
@@ -197,7 +197,7 @@ TEST_F(Protocol, AnOverlongLineIsAnOverrun)
     EXPECT_EQ(sim.log().size(), 1u);
 }
 
-TEST_F(Protocol, RemoteModeSendsDataLinesForEachPressOfTheButton)
+TEST_F(SimProtocol, RemoteModeSendsDataLinesForEachPressOfTheButton)
 {
     sim.command("FLAGS 22222222");
     reply("CPS,0,1");
@@ -222,7 +222,7 @@ TEST_F(Protocol, RemoteModeSendsDataLinesForEachPressOfTheButton)
     EXPECT_FALSE(line.readLine(300ms)) << line.partial();
 }
 
-TEST_F(Protocol, RemotePressWithoutCalibrationReportsIt)
+TEST_F(SimProtocol, RemotePressWithoutCalibrationReportsIt)
 {
     sim.command("FLAGS 10000000");
     EXPECT_EQ(reply("SWE"), "OK00\r\n");
@@ -230,7 +230,7 @@ TEST_F(Protocol, RemotePressWithoutCalibrationReportsIt)
     EXPECT_EQ(line.readLine().value_or("<no reply>"), "ER24\r\n");
 }
 
-TEST_F(Protocol, StateReportsWhatTheInstrumentHolds)
+TEST_F(SimProtocol, StateReportsWhatTheInstrumentHolds)
 {
     sim.command("PRODUCT 13");
     sim.command("CONDITIONS 1 3");
