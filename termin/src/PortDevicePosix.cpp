@@ -30,7 +30,7 @@ namespace {
 
 std::string configHome()
 {
-    // The base directory specification ignores a relative XDG_CONFIG_HOME.
+    // The XDG base directory rules ignore a relative XDG_CONFIG_HOME.
     if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && xdg[0] == '/')
         return xdg;
     const char* home = std::getenv("HOME");

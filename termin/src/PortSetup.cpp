@@ -13,8 +13,7 @@ ListContents listFrom(const ValueTable& table, int currentValue)
     ListContents list;
     for (const auto& [value, label] : table) {
         if (value == currentValue)
-            list.selection = int(list.values.size());
-        list.values.push_back(value);
+            list.selection = int(list.labels.size());
         list.labels.push_back(label);
     }
     list.enabled = table.size() != 1;
@@ -33,10 +32,8 @@ PortSetupForm::PortSetupForm(AvailableTables tables, PortSettings settings)
 ListContents PortSetupForm::portList() const
 {
     ListContents list;
-    for (std::size_t i = 0; i < portNames.size(); ++i) {
-        list.labels.emplace_back(portNames[i]);
-        list.values.push_back(int(i));
-    }
+    for (const char* name : portNames)
+        list.labels.emplace_back(name);
     // The port is chosen afresh each time: COM1 whatever the current name.
     list.selection = 0;
     return list;

@@ -9,9 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
-#include <atomic>
 #include <filesystem>
 #include <functional>
 #include <future>
@@ -283,15 +283,30 @@ TEST_F(OpenPort, DestroyingAnOpenPortReleasesTheLine)
     EXPECT_TRUE(port.isOpen());
 }
 
-TEST(SerialPortClose, OfAPortNotOpenFailsWithTheSystemText)
+TEST(SerialPortNotOpen, FailsEveryOperationAtOnceWithTheSystemText)
 {
     SerialPort port;
-    try {
-        port.close();
-        FAIL() << "close succeeded";
-    } catch (const SerialPortException& e) {
-        EXPECT_STREQ(e.what(), "CloseHandle() in SerialPort::close(): Bad file descriptor");
+    port.setTimeout(0);
+    std::string line;
+    const struct {
+        std::function<void()> operation;
+        std::string message;
+    } cases[] = {
+        {[&] { port.close(); }, "CloseHandle() in SerialPort::close(): Bad file descriptor"},
+        {[&] { port.recvString(line); },
+         "ReadFile() in SerialPort::recvString(CString&): Bad file descriptor"},
+        {[&] { port.sendString("STR\r\n", 5); },
+         "WriteFile() in SerialPort::sendString(const char*, int): Bad file descriptor"},
+    };
+    for (const auto& c : cases) {
+        try {
+            c.operation();
+            ADD_FAILURE() << "succeeded: " << c.message;
+        } catch (const SerialPortException& e) {
+            EXPECT_EQ(e.what(), c.message);
+        }
     }
+    EXPECT_FALSE(port.isOpen());
 }
 
 TEST_F(OpenPort, ReceivesLinesByteExact)

@@ -33,8 +33,7 @@ struct PortSettings {
 // What one drop-down list shows.
 struct ListContents {
     std::vector<std::string> labels;
-    std::vector<int> values; // item data, one per label
-    int selection = -1;      // -1: nothing selected
+    int selection = -1; // -1: nothing selected
     bool enabled = true;
 };
 
