@@ -484,6 +484,12 @@ TEST_F(OpenPort, SendsExactlyTheBytesGiven)
     EXPECT_EQ(pty.receive(), std::string("CPS\0\r\n", 6));
     EXPECT_EQ(port.sendString("MES", 0), 0);
     EXPECT_EQ(port.sendString(std::string()), 0);
+    try {
+        port.sendString("MES", -1);
+        ADD_FAILURE() << "a negative length was written";
+    } catch (const SerialPortException& e) {
+        EXPECT_STREQ(e.what(), "WriteFile() in SerialPort::sendString(const char*, int): Invalid argument");
+    }
     EXPECT_EQ(pty.receive(100ms), "");
 }
 
