@@ -1,0 +1,542 @@
+#include "sheetwire/CExcelAutomation.h"
+
+#include "Strings.h"
+
+#include <wx/filedlg.h>
+#include <wx/window.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <limits>
+
+using sheetwire::AutomationRange;
+using sheetwire::AutomationWorksheet;
+using sheetwire::CellValue;
+
+namespace {
+
+// Collections take their positions as 16-bit integers.
+std::int16_t index16(std::int32_t index)
+{
+    return static_cast<std::int16_t>(index);
+}
+
+// Moves along a row or column without overflowing; the reference clamps the
+// result anyway.
+std::int32_t step(std::int32_t start, int offset)
+{
+    const auto moved = std::int64_t{start} + offset;
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(
+        moved, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+}
+
+// A float travels as the text "%f" makes of it, so the decimal separator is
+// the one of the process's numeric locale at the time of the write.
+std::string floatText(float value)
+{
+    const double widened = value;
+    const int length = std::snprintf(nullptr, 0, "%f", widened);
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    std::snprintf(text.data(), text.size(), "%f", widened);
+    text.resize(static_cast<std::size_t>(length));
+    return text;
+}
+
+CellValue cellValue(int value) { return std::int32_t{value}; }
+CellValue cellValue(double value) { return value; }
+CellValue cellValue(float value) { return floatText(value); }
+CellValue cellValue(const std::string& value) { return value; }
+
+// The application's alignment constants for the codes of SetCellAlignment.
+std::int16_t horizontalAlignment(std::int32_t code)
+{
+    switch (code) {
+    case 1: return -4108; // centre
+    case 2: return -4152; // right
+    case 3: return -4131; // left
+    default: return 1;    // general
+    }
+}
+
+std::int16_t verticalAlignment(std::int32_t code)
+{
+    switch (code) {
+    case 1: return -4108; // centre
+    case 3: return -4160; // top
+    default: return -4107; // bottom
+    }
+}
+
+// Offered first: what the spreadsheet application opens; last: anything.
+const char* const openFilter =
+    "Spreadsheet File(*.ods;*.xlsx;*.xls)|*.ods;*.xlsx;*.xls|ALL File(*.*)|*.*";
+
+} // namespace
+
+CExcelAutomation::CExcelAutomation() = default;
+CExcelAutomation::~CExcelAutomation() = default;
+
+int CExcelAutomation::AttachRunning()
+{
+    auto application = sheetwire::automationBackend()->AttachRunning();
+    if (!application)
+        return 0;
+    m_application = std::move(application);
+    m_application->PutScreenUpdating(true);
+    m_application->PutVisible(true);
+    return 1;
+}
+
+int CExcelAutomation::AttachOrLaunch(bool visible)
+{
+    const auto backend = sheetwire::automationBackend();
+    auto application = backend->AttachRunning();
+    if (!application)
+        application = backend->Launch();
+    if (!application) {
+        sheetwire::showMessage(1001);
+        return 0;
+    }
+    m_application = std::move(application);
+    m_application->PutScreenUpdating(true);
+    m_application->PutVisible(visible);
+    return 1;
+}
+
+int CExcelAutomation::IsExcelRunning()
+{
+    if (!sheetwire::automationBackend()->IsRunning()) {
+        sheetwire::showMessage(1002);
+        return 0;
+    }
+    return 1;
+}
+
+bool CExcelAutomation::bindIfUnbound()
+{
+    return m_application != nullptr || AttachRunning() == 1;
+}
+
+void CExcelAutomation::letGo()
+{
+    m_application.reset();
+}
+
+int CExcelAutomation::FindWorkbook(const std::string& workbookName)
+{
+    if (!IsExcelRunning() || !AttachRunning())
+        return -1;
+    const int count = GetWorkbookCount();
+    if (count == 0) {
+        letGo();
+        return -1;
+    }
+    const auto workbooks = m_application->Workbooks();
+    for (int i = 1; i <= count; ++i) {
+        if (workbooks->Item(index16(i))->Name() == workbookName)
+            return i;
+    }
+    sheetwire::showMessage(1004);
+    return 0;
+}
+
+int CExcelAutomation::FindWorksheet(const std::string& workbookName,
+                                    const std::string& worksheetName)
+{
+    if (!IsExcelRunning() || !AttachRunning())
+        return -1;
+    const int workbook = FindWorkbook(workbookName);
+    if (workbook <= 0) {
+        letGo();
+        return -1;
+    }
+    const auto worksheets = m_application->Workbooks()->Item(index16(workbook))->Worksheets();
+    const int count = worksheets->Count();
+    for (int j = 1; j <= count; ++j) {
+        if (worksheets->Item(index16(j))->Name() == worksheetName)
+            return j;
+    }
+    sheetwire::showMessage(1003);
+    return 0;
+}
+
+int CExcelAutomation::GetWorkbookCount()
+{
+    if (!bindIfUnbound())
+        return 0;
+    return m_application->Workbooks()->Count();
+}
+
+std::string CExcelAutomation::GetWorkbookNameAt(int workbookIndex)
+{
+    if (!bindIfUnbound())
+        return {};
+    auto name = m_application->Workbooks()->Item(index16(workbookIndex))->Name();
+    letGo();
+    return name;
+}
+
+int CExcelAutomation::GetWorksheetCount(int workbookIndex)
+{
+    if (!bindIfUnbound())
+        return 0;
+    const int count =
+        m_application->Workbooks()->Item(index16(workbookIndex))->Worksheets()->Count();
+    letGo();
+    return count;
+}
+
+std::string CExcelAutomation::GetWorksheetNameAt(int workbookIndex, int worksheetIndex)
+{
+    if (!bindIfUnbound())
+        return {};
+    auto name = resolveTarget(workbookIndex, worksheetIndex)->Name();
+    letGo();
+    return name;
+}
+
+int CExcelAutomation::SelectWorksheet(const std::string& workbookName,
+                                      const std::string& worksheetName)
+{
+    if (!IsExcelRunning() || !AttachRunning())
+        return 0;
+    m_workbookName = workbookName;
+    m_workbookIndex = FindWorkbook(workbookName);
+    if (m_workbookIndex > 0) {
+        m_worksheetName = worksheetName;
+        m_worksheetIndex = FindWorksheet(workbookName, worksheetName);
+        if (m_worksheetIndex > 0) {
+            ActivateWorksheet(m_workbookIndex, m_worksheetIndex);
+            letGo();
+            return 1;
+        }
+    }
+    letGo();
+    return 0;
+}
+
+int CExcelAutomation::ActivateWorksheet(std::int32_t workbookIndex, std::int32_t worksheetIndex)
+{
+    if (!IsExcelRunning() || !AttachRunning())
+        return 0;
+    resolveTarget(workbookIndex, worksheetIndex)->Activate();
+    letGo();
+    return 1;
+}
+
+int CExcelAutomation::AddWorkbook()
+{
+    if (!AttachOrLaunch(true))
+        return 0;
+    m_application->Workbooks()->Add();
+    return 1;
+}
+
+int CExcelAutomation::OpenWorkbook()
+{
+    wxFileDialog chooser(wxGetActiveWindow(), wxString::FromUTF8(sheetwire::strings().get(1000)),
+                         wxString(), wxString(), wxString::FromUTF8(openFilter), wxFD_OPEN);
+    if (chooser.ShowModal() != wxID_OK || !AttachOrLaunch(true))
+        return 0;
+    m_application->Workbooks()->Open(chooser.GetPath().utf8_string());
+    letGo();
+    return 1;
+}
+
+int CExcelAutomation::CloseWorkbook(const std::string& workbookName, int saveChanges)
+{
+    if (!AttachRunning())
+        return 0;
+    const int workbook = FindWorkbook(workbookName);
+    if (workbook < 1 || workbook > m_application->Workbooks()->Count())
+        return 0;
+    m_application->Workbooks()->Item(index16(workbook))->Close(static_cast<std::int16_t>(saveChanges));
+    letGo();
+    return 1;
+}
+
+int CExcelAutomation::AddWorksheet(const std::string& workbookName,
+                                   const std::string& worksheetName)
+{
+    if (!IsExcelRunning() || !AttachRunning())
+        return 0;
+    const int workbook = FindWorkbook(workbookName);
+    const int worksheet = workbook > 0 ? FindWorksheet(workbookName, worksheetName) : 0;
+    if (worksheet <= 0) {
+        letGo();
+        return 0;
+    }
+    const auto worksheets = m_application->Workbooks()->Item(index16(workbook))->Worksheets();
+    worksheets->Add(*worksheets->Item(index16(worksheet)));
+    letGo();
+    return 1;
+}
+
+int CExcelAutomation::DeleteWorksheet(const std::string& workbookName,
+                                      const std::string& worksheetName)
+{
+    if (!IsExcelRunning() || !AttachRunning())
+        return 0;
+    const int workbook = FindWorkbook(workbookName);
+    const int worksheet = workbook > 0 ? FindWorksheet(workbookName, worksheetName) : 0;
+    if (worksheet <= 0) {
+        letGo();
+        return 0;
+    }
+    resolveTarget(workbook, worksheet)->Delete();
+    letGo();
+    return 1;
+}
+
+int CExcelAutomation::QuitExcel()
+{
+    if (!AttachRunning())
+        return 0;
+    m_application->Quit();
+    letGo();
+    return 1;
+}
+
+std::string CExcelAutomation::CellReference(std::int32_t column, std::int32_t row)
+{
+    column = std::clamp(column, 1, 256);
+    row = std::clamp(row, 1, 65536);
+    int tens = 0;
+    while (column > 26) {
+        column -= 26;
+        ++tens;
+    }
+    std::string text;
+    if (tens >= 1)
+        text += static_cast<char>('A' + tens - 1);
+    text += static_cast<char>('A' + column - 1);
+    text += std::to_string(row);
+    return text;
+}
+
+void CExcelAutomation::AutoFitColumns(AutomationRange& range)
+{
+    if (!AttachRunning())
+        return;
+    range.EntireColumn()->AutoFit();
+}
+
+std::unique_ptr<AutomationWorksheet> CExcelAutomation::resolveTarget(std::int32_t workbookIndex,
+                                                                    std::int32_t worksheetIndex)
+{
+    return m_application->Workbooks()
+        ->Item(index16(workbookIndex))
+        ->Worksheets()
+        ->Item(index16(worksheetIndex));
+}
+
+std::unique_ptr<AutomationRange> CExcelAutomation::targetRange(
+    std::int32_t column1, std::int32_t row1, std::int32_t column2, std::int32_t row2,
+    std::int32_t workbookIndex, std::int32_t worksheetIndex)
+{
+    return resolveTarget(workbookIndex, worksheetIndex)
+        ->Range(CellReference(column1, row1), CellReference(column2, row2));
+}
+
+int CExcelAutomation::writeCell(const CellValue& value, std::int32_t column, std::int32_t row,
+                                std::int32_t workbookIndex, std::int32_t worksheetIndex,
+                                int autoFit)
+{
+    if (!IsExcelRunning() || !AttachRunning())
+        return 0;
+    // The caller's positions must still hold the selected target: a closed
+    // or moved workbook must not receive the value meant for another one.
+    if (FindWorkbook(m_workbookName) != workbookIndex) {
+        letGo();
+        return 0;
+    }
+    if (FindWorksheet(m_workbookName, m_worksheetName) != worksheetIndex) {
+        letGo();
+        return 0;
+    }
+    if (!bindIfUnbound())
+        return 0;
+    const auto range = targetRange(column, row, column, row, workbookIndex, worksheetIndex);
+    range->Select();
+    range->PutValue(value);
+    if (autoFit == 1)
+        AutoFitColumns(*range);
+    letGo();
+    return 1;
+}
+
+template <typename T>
+int CExcelAutomation::writeRun(const T* values, int count, std::int32_t column, std::int32_t row,
+                               std::int32_t workbookIndex, std::int32_t worksheetIndex, int down,
+                               int autoFit)
+{
+    if (!AttachRunning())
+        return 0;
+    const auto worksheet = resolveTarget(workbookIndex, worksheetIndex);
+    const auto cellAt = [&](int i) {
+        return down == 1 ? CellReference(column, step(row, i)) : CellReference(step(column, i), row);
+    };
+    for (int i = 0; i < count; ++i) {
+        const auto reference = cellAt(i);
+        const auto range = worksheet->Range(reference, reference);
+        range->Select();
+        range->PutValue(cellValue(values[i]));
+    }
+    if (autoFit == 1) {
+        const int last = std::max(count - 1, 0);
+        SetCellAutoWidth(column, row, down == 1 ? column : step(column, last),
+                         down == 1 ? step(row, last) : row, workbookIndex, worksheetIndex);
+    }
+    letGo();
+    return 1;
+}
+
+int CExcelAutomation::SetValue(int value, std::int32_t column, std::int32_t row,
+                               std::int32_t workbookIndex, std::int32_t worksheetIndex,
+                               int autoFit)
+{
+    return writeCell(cellValue(value), column, row, workbookIndex, worksheetIndex, autoFit);
+}
+
+int CExcelAutomation::SetValue(double value, std::int32_t column, std::int32_t row,
+                               std::int32_t workbookIndex, std::int32_t worksheetIndex,
+                               int autoFit)
+{
+    return writeCell(cellValue(value), column, row, workbookIndex, worksheetIndex, autoFit);
+}
+
+int CExcelAutomation::SetValue(float value, std::int32_t column, std::int32_t row,
+                               std::int32_t workbookIndex, std::int32_t worksheetIndex,
+                               int autoFit)
+{
+    return writeCell(cellValue(value), column, row, workbookIndex, worksheetIndex, autoFit);
+}
+
+int CExcelAutomation::SetValue(const std::string& value, std::int32_t column, std::int32_t row,
+                               std::int32_t workbookIndex, std::int32_t worksheetIndex,
+                               int autoFit)
+{
+    return writeCell(cellValue(value), column, row, workbookIndex, worksheetIndex, autoFit);
+}
+
+int CExcelAutomation::SetArrayValue(const int* values, int count, std::int32_t column,
+                                    std::int32_t row, std::int32_t workbookIndex,
+                                    std::int32_t worksheetIndex, int down, int autoFit)
+{
+    return writeRun(values, count, column, row, workbookIndex, worksheetIndex, down, autoFit);
+}
+
+int CExcelAutomation::SetArrayValue(const double* values, int count, std::int32_t column,
+                                    std::int32_t row, std::int32_t workbookIndex,
+                                    std::int32_t worksheetIndex, int down, int autoFit)
+{
+    return writeRun(values, count, column, row, workbookIndex, worksheetIndex, down, autoFit);
+}
+
+int CExcelAutomation::SetArrayValue(const float* values, int count, std::int32_t column,
+                                    std::int32_t row, std::int32_t workbookIndex,
+                                    std::int32_t worksheetIndex, int down, int autoFit)
+{
+    return writeRun(values, count, column, row, workbookIndex, worksheetIndex, down, autoFit);
+}
+
+int CExcelAutomation::SetArrayValue(const std::string* values, int count, std::int32_t column,
+                                    std::int32_t row, std::int32_t workbookIndex,
+                                    std::int32_t worksheetIndex, int down, int autoFit)
+{
+    return writeRun(values, count, column, row, workbookIndex, worksheetIndex, down, autoFit);
+}
+
+template <typename Format>
+int CExcelAutomation::formatRange(std::int32_t column1, std::int32_t row1, std::int32_t column2,
+                                  std::int32_t row2, std::int32_t workbookIndex,
+                                  std::int32_t worksheetIndex, Format format)
+{
+    if (!AttachRunning())
+        return 0;
+    const auto range = targetRange(column1, row1, column2, row2, workbookIndex, worksheetIndex);
+    format(*range);
+    letGo();
+    return 1;
+}
+
+int CExcelAutomation::SetCellAlignment(std::int32_t horizontal, std::int32_t vertical,
+                                       std::int32_t column1, std::int32_t row1,
+                                       std::int32_t column2, std::int32_t row2,
+                                       std::int32_t workbookIndex, std::int32_t worksheetIndex)
+{
+    return formatRange(column1, row1, column2, row2, workbookIndex, worksheetIndex,
+                       [&](AutomationRange& range) {
+                           range.PutHorizontalAlignment(horizontalAlignment(horizontal));
+                           range.PutVerticalAlignment(verticalAlignment(vertical));
+                       });
+}
+
+int CExcelAutomation::SetCellBorderAround(std::int32_t column1, std::int32_t row1,
+                                          std::int32_t column2, std::int32_t row2,
+                                          std::int32_t lineStyle, std::int32_t weight,
+                                          std::int32_t colorIndex, std::int32_t color,
+                                          std::int32_t workbookIndex,
+                                          std::int32_t worksheetIndex)
+{
+    return formatRange(column1, row1, column2, row2, workbookIndex, worksheetIndex,
+                       [&](AutomationRange& range) {
+                           range.BorderAround(static_cast<std::int16_t>(lineStyle), weight,
+                                              colorIndex, color);
+                       });
+}
+
+int CExcelAutomation::SetCellFont(std::int32_t column1, std::int32_t row1, std::int32_t column2,
+                                  std::int32_t row2, std::int32_t workbookIndex,
+                                  std::int32_t worksheetIndex, std::int32_t colorIndex)
+{
+    return formatRange(column1, row1, column2, row2, workbookIndex, worksheetIndex,
+                       [&](AutomationRange& range) {
+                           range.Font()->PutColorIndex(static_cast<std::int16_t>(colorIndex));
+                       });
+}
+
+int CExcelAutomation::SetCellInterior(std::int32_t column1, std::int32_t row1,
+                                      std::int32_t column2, std::int32_t row2,
+                                      std::int32_t workbookIndex, std::int32_t worksheetIndex,
+                                      std::int32_t colorIndex, std::int32_t pattern)
+{
+    return formatRange(column1, row1, column2, row2, workbookIndex, worksheetIndex,
+                       [&](AutomationRange& range) {
+                           const auto interior = range.Interior();
+                           interior->PutColorIndex(static_cast<std::int16_t>(colorIndex));
+                           interior->PutPattern(static_cast<std::int16_t>(pattern));
+                       });
+}
+
+int CExcelAutomation::SetCellAutoWidth(std::int32_t column1, std::int32_t row1,
+                                       std::int32_t column2, std::int32_t row2,
+                                       std::int32_t workbookIndex, std::int32_t worksheetIndex)
+{
+    return formatRange(column1, row1, column2, row2, workbookIndex, worksheetIndex,
+                       [](AutomationRange& range) { range.EntireColumn()->AutoFit(); });
+}
+
+std::int32_t CExcelAutomation::activeCell(std::int32_t workbookIndex,
+                                          std::int32_t worksheetIndex, bool row)
+{
+    if (!AttachRunning())
+        return 0;
+    resolveTarget(workbookIndex, worksheetIndex)->Activate();
+    const auto cell = m_application->ActiveCell();
+    const std::int32_t number = row ? cell->Row() : cell->Column();
+    letGo();
+    return number;
+}
+
+std::int32_t CExcelAutomation::GetCellActiveRow(std::int32_t workbookIndex,
+                                                std::int32_t worksheetIndex)
+{
+    return activeCell(workbookIndex, worksheetIndex, true);
+}
+
+std::int32_t CExcelAutomation::GetCellActiveColumn(std::int32_t workbookIndex,
+                                                   std::int32_t worksheetIndex)
+{
+    return activeCell(workbookIndex, worksheetIndex, false);
+}
