@@ -24,9 +24,12 @@ constexpr int fileFilterId = 149;
 
 wxString toWx(const std::string& text)
 {
-    // Falls back to another reading for bytes that are not UTF-8 (a name
-    // from a settings file written elsewhere) rather than showing nothing.
-    return wxString(text.data(), wxConvWhateverWorks, text.size());
+    wxString converted = wxString::FromUTF8(text.data(), text.size());
+    // Bytes that are not UTF-8 (a name from a settings file written
+    // elsewhere) are read another way rather than shown as nothing.
+    if (converted.empty() && !text.empty())
+        converted = wxString(text.data(), wxConvWhateverWorks, text.size());
+    return converted;
 }
 
 } // namespace

@@ -113,6 +113,12 @@ TEST_F(TextWindow, AppendAndClear)
     EXPECT_EQ(window.text(), "a\tb\r\n\r\n測定\r\n");
     EXPECT_EQ(view->GetValue().utf8_string(), "a\tb\n\n測定\n");
 
+    // Bytes that are not UTF-8 are kept in the text and still shown.
+    window.clear();
+    window.appendLine("Lot\x82\xa0");
+    EXPECT_EQ(window.text(), "Lot\x82\xa0\r\n");
+    EXPECT_TRUE(view->GetValue().StartsWith("Lot")) << view->GetValue().utf8_string();
+
     wxCommandEvent click(wxEVT_BUTTON, XRCID("textout_clear"));
     XRCCTRL(window, "textout_clear", wxButton)->ProcessWindowEvent(click);
     EXPECT_EQ(window.text(), "");
