@@ -16,6 +16,7 @@
 #include <clocale>
 #include <cstdlib>
 #include <functional>
+#include <optional>
 #include <set>
 #include <tuple>
 #include <type_traits>
@@ -88,6 +89,9 @@ protected:
 TEST_F(CExcelTest, ANewObjectHasAnEmptyTargetAtOneOneAndTakesTheUsersLocale)
 {
     const std::string saved = std::setlocale(LC_ALL, nullptr);
+    const char* environment = std::getenv("LC_ALL");
+    const std::optional<std::string> savedEnvironment =
+        environment ? std::optional<std::string>(environment) : std::nullopt;
     setenv("LC_ALL", "de_DE.UTF-8", 1);
     {
         CExcel excel;
@@ -97,7 +101,10 @@ TEST_F(CExcelTest, ANewObjectHasAnEmptyTargetAtOneOneAndTakesTheUsersLocale)
         EXPECT_EQ(excel.GetWorksheetIndex(), 1);
         EXPECT_STREQ(std::setlocale(LC_NUMERIC, nullptr), "de_DE.UTF-8");
     }
-    unsetenv("LC_ALL");
+    if (savedEnvironment)
+        setenv("LC_ALL", savedEnvironment->c_str(), 1);
+    else
+        unsetenv("LC_ALL");
     std::setlocale(LC_ALL, saved.c_str());
     EXPECT_TRUE(spreadsheet->log.empty()) << "construction must not touch the application";
 }
