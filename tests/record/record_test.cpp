@@ -65,6 +65,7 @@ TEST(ParseLines, GoodAndBadLines)
         {"four places before the point", 1, 0, {dataLine({"1234.56", "1.00", "2.00"})}, false, {}},
         {"too few values", 1, 0, {dataLine({"1.00", "2.00"})}, false, {}},
         {"no commas", 1, 0, {"OK00 1.00 2.00 3.00"}, false, {}},
+        {"points close to the start but no comma", 1, 0, {"O..."}, false, {}},
         {"no points", 1, 0, {dataLine({"100", "200", "300"})}, false, {}},
         {"a comma in the first column is not searched", 1, 0, {",1.00,2.00,3.00"}, false, {}},
         {"empty line", 1, 0, {""}, false, {}},
