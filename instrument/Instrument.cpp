@@ -1,0 +1,584 @@
+#include "Instrument.h"
+
+#include "CalibrationPromptDialog.h"
+#include "MeasurementRecord.h"
+#include "Messages.h"
+#include "PropertyFile.h"
+
+#include "termin/SerialPort.h"
+
+#include <wx/utils.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <thread>
+#include <utility>
+
+namespace tonvale {
+namespace {
+
+constexpr auto commandPause = std::chrono::milliseconds(100);
+
+constexpr int msgNotConnected = 102;
+constexpr int msgZeroFailed = 122;
+constexpr int msgWhiteFailed = 123;
+constexpr int msgCalibrated = 126;
+constexpr int msgOpenFailed = 128;
+constexpr int msgPortClosed = 129;
+constexpr int msgNotCalibrated = 130;
+constexpr int msgUnsupported = 147;
+constexpr int msgMeasureFailed = 148;
+constexpr int msgUnexpected = 159;
+
+// Reply codes of class OK that are warnings: the reply still counts.
+constexpr std::pair<int, int> warningMessages[] = {
+    {2, 104}, {3, 105}, {4, 106}, {5, 107}, {9, 108}};
+// Reply codes of class ER that have a message of their own.
+constexpr std::pair<int, int> errorMessages[] = {
+    {0, 109},  {2, 110},  {5, 111},  {7, 112},  {8, 113},  {10, 114}, {11, 115},
+    {13, 116}, {15, 117}, {20, 118}, {24, 119}, {25, 120}, {27, 121}};
+
+struct Judgement {
+    bool success;
+    int message; // 0: none
+};
+
+// Message of number in table, or 0.
+template <std::size_t N>
+int messageFor(const std::pair<int, int> (&table)[N], int number)
+{
+    const auto* row = std::find_if(std::begin(table), std::end(table),
+                                   [number](const auto& entry) { return entry.first == number; });
+    return row == std::end(table) ? 0 : row->second;
+}
+
+std::string_view field(std::string_view line, std::size_t position, std::size_t length)
+{
+    return position < line.size() ? line.substr(position, length) : std::string_view();
+}
+
+// A reply field read as atoi reads it; a field missing from a short line
+// reads 0.
+int fieldNumber(std::string_view line, std::size_t position, std::size_t length)
+{
+    return leadingInt(field(line, position, length));
+}
+
+Judgement judge(std::string_view reply)
+{
+    const std::string_view code = reply.substr(0, 4);
+    if (code.empty())
+        return {false, 0};
+    const std::string_view kind = code.substr(0, 2);
+    const std::string_view digits = field(code, 2, 2);
+    const int number = leadingInt(digits);
+    if (kind == "OK") {
+        if (number == 0)
+            return digits == "00" ? Judgement{true, 0} : Judgement{false, msgUnexpected};
+        const int warning = messageFor(warningMessages, number);
+        return warning != 0 ? Judgement{true, warning} : Judgement{false, msgUnexpected};
+    }
+    if (kind == "ER") {
+        const int error = messageFor(errorMessages, number);
+        return {false, error != 0 ? error : msgNotConnected};
+    }
+    return {false, msgUnexpected};
+}
+
+// Whether line can be the reply to a command that carries no data, rather
+// than a data line (its values follow commas) or the rest of one that a
+// cancelled wait cut short.
+bool isPlainReply(std::string_view line)
+{
+    if (line.find(',') != std::string_view::npos)
+        return false;
+    return line.empty() || line.starts_with("OK") || line.starts_with("ER");
+}
+
+// The link's receive time-out for the life of the scope; every way out goes
+// back to the time-out of ordinary commands.
+class TimeoutScope {
+public:
+    TimeoutScope(termin::SerialPort& link, int seconds) : link(link) { link.setTimeout(seconds); }
+    ~TimeoutScope() { link.setTimeout(Instrument::commandTimeout); }
+    TimeoutScope(const TimeoutScope&) = delete;
+    TimeoutScope& operator=(const TimeoutScope&) = delete;
+
+private:
+    termin::SerialPort& link;
+};
+
+void showFailure(const termin::SerialPortException& failure)
+{
+    showText(failure.what());
+}
+
+std::unique_ptr<Instrument>& theInstrument()
+{
+    static std::unique_ptr<Instrument> instrument;
+    return instrument;
+}
+
+} // namespace
+
+Instrument& Instrument::instance()
+{
+    auto& instrument = theInstrument();
+    if (!instrument)
+        instrument = std::make_unique<Instrument>(MeasurementRecord::instance());
+    return *instrument;
+}
+
+void Instrument::destroyInstance()
+{
+    theInstrument().reset();
+}
+
+Instrument::Instrument(MeasurementRecord& record)
+    : link(std::make_unique<termin::SerialPort>()), record(record)
+{
+}
+
+Instrument::~Instrument() = default;
+
+bool Instrument::isOpen() const
+{
+    return link->isOpen();
+}
+
+int Instrument::receiveTimeout() const
+{
+    return link->getTimeout();
+}
+
+bool Instrument::openPort(const std::string& name)
+{
+    if (link->isOpen())
+        return true;
+    link->setBaudRate(9600);
+    link->setByteSize(8);
+    link->setParity(0);
+    link->setStopBits(0);
+    link->setPortName(name);
+    try {
+        link->open();
+    } catch (const termin::SerialPortException&) {
+        showMessage(msgOpenFailed);
+        return false;
+    }
+    return true;
+}
+
+void Instrument::closePort()
+{
+    if (!link->isOpen())
+        return;
+    try {
+        link->close();
+    } catch (const termin::SerialPortException& failure) {
+        showFailure(failure);
+    }
+}
+
+bool Instrument::setupPort(wxWindow* owner)
+{
+    // A table of one value shows disabled: only the port is left to choose.
+    link->setAvailableBaudRate(9600);
+    link->setAvailableByteSize(8);
+    link->setAvailableParity(0);
+    link->setAvailableStopBits(0);
+    if (link->setupPort(owner) != 1)
+        return false;
+    portName = link->getPortName();
+    return true;
+}
+
+std::string Instrument::getPortName()
+{
+    portName = link->getPortName();
+    return portName;
+}
+
+void Instrument::send(const std::string& command)
+{
+    // The instrument needs a pause between one reply and the next command.
+    std::this_thread::sleep_for(commandPause);
+    link->sendString(command);
+}
+
+bool Instrument::exchange(const std::string& command, std::string& reply)
+{
+    if (!isOpen()) {
+        showMessage(msgPortClosed);
+        return false;
+    }
+    try {
+        send(command);
+        link->recvString(reply);
+    } catch (const termin::SerialPortException& failure) {
+        showFailure(failure);
+        return false;
+    }
+    return checkResponse(reply);
+}
+
+bool Instrument::checkResponse(std::string_view code)
+{
+    const Judgement judgement = judge(code);
+    if (judgement.message != 0)
+        showMessage(judgement.message);
+    return judgement.success;
+}
+
+bool Instrument::identify(std::string& model)
+{
+    std::string reply;
+    if (!exchange("IDR\r\n", reply) || reply.empty())
+        return false;
+    const std::string_view productId = field(reply, 5, 2);
+    switch (leadingInt(productId)) {
+    case 3:
+        model = "SX-4810k";
+        return true;
+    case 13:
+        model = "SX-4800k";
+        return true;
+    default:
+        showMessage(msgUnsupported, std::string(productId));
+        return false;
+    }
+}
+
+bool Instrument::readConditions(int& area, int& both, int& componentIndex, int& uvIndex)
+{
+    std::string reply;
+    if (!exchange("CPR\r\n", reply) || reply.empty())
+        return false;
+    const int mode = fieldNumber(reply, 7, 1);
+    if (mode < 0 || mode >= int(lineCountTable.size())) {
+        showMessage(msgUnexpected);
+        return false;
+    }
+    area = fieldNumber(reply, 5, 1);
+    both = mode % 2;
+    componentIndex = both == 1 ? 2 : 0;
+    uvIndex = 0;
+    return true;
+}
+
+bool Instrument::readCalibrationState(int& area, int& both, int& componentIndex, int& uvIndex,
+                                      int& state)
+{
+    if (!readConditions(area, both, componentIndex, uvIndex))
+        return false;
+    std::string reply;
+    if (!exchange("STR\r\n", reply) || reply.empty())
+        return false;
+    // Only the apertures 8 mm and 3 mm have calibration flags.
+    if (area != 0 && area != 1) {
+        showMessage(msgUnexpected);
+        return false;
+    }
+    const std::string_view flags = field(reply, 9, 8);
+    const std::size_t slot = calibrationSlotTable[9 * area + 3 * componentIndex + uvIndex];
+    state = leadingInt(field(flags, slot, 1));
+    return true;
+}
+
+bool Instrument::setConditions(int area, int mode)
+{
+    char command[32];
+    std::snprintf(command, sizeof command, "CPS,%d,%d\r\n", area, mode);
+    std::string reply;
+    return exchange(command, reply);
+}
+
+bool Instrument::prepareMeasurement(int& state, int& area, int& both)
+{
+    std::string model;
+    int componentIndex = 0;
+    int uvIndex = 0;
+    return identify(model) && readCalibrationState(area, both, componentIndex, uvIndex, state) &&
+           setConditions(area, both);
+}
+
+bool Instrument::waitReady()
+{
+    // Busy replies are not judged and not counted: each poll is bounded by
+    // the receive time-out, and an empty reply ends the wait.
+    std::string reply;
+    try {
+        do {
+            send("STR\r\n");
+            link->recvString(reply);
+            if (reply.empty())
+                return false;
+        } while (fieldNumber(reply, 5, 2) != 0);
+    } catch (const termin::SerialPortException& failure) {
+        showFailure(failure);
+        return false;
+    }
+    return true;
+}
+
+bool Instrument::receiveDataLines(int count)
+{
+    for (int i = 0; i < count; ++i) {
+        link->recvString(lines[i]);
+        if (!checkResponse(lines[i])) {
+            showMessage(msgMeasureFailed);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool Instrument::measureSpectral(int both)
+{
+    const int count = lineCountTable.at(both);
+    try {
+        send("MES\r\n");
+        return receiveDataLines(count);
+    } catch (const termin::SerialPortException& failure) {
+        showFailure(failure);
+        return false;
+    }
+}
+
+bool Instrument::measureColorimetric(int both, int illuminant, int observer)
+{
+    const int count = lineCountTable.at(both);
+    char command[64];
+    std::snprintf(command, sizeof command, "CES,%d,%d,%d,%d,%d\r\n", 0, illuminant, 11, observer, 0);
+    try {
+        send(command);
+        return receiveDataLines(count);
+    } catch (const termin::SerialPortException& failure) {
+        showFailure(failure);
+        return false;
+    }
+}
+
+bool Instrument::waitForLine(std::string& line)
+{
+    {
+        std::lock_guard lock(cancelLock);
+        if (cancelRequested) {
+            line.clear();
+            return false;
+        }
+        remoteWaiting = true;
+    }
+    // -1: the wait was cancelled, and the link's cancel request used up.
+    int received = 0;
+    const auto endWait = [this, &received] {
+        bool forwarded = false;
+        {
+            std::lock_guard lock(cancelLock);
+            remoteWaiting = false;
+            forwarded = std::exchange(linkCancelled, false);
+        }
+        // A cancel that came as the line was completing is still pending in
+        // the link and would end the next wait at once; a wait without limit
+        // takes it up without reading anything.
+        if (forwarded && received != -1) {
+            std::string none;
+            link->recvString(none);
+        }
+    };
+    try {
+        received = link->recvString(line);
+    } catch (const termin::SerialPortException&) {
+        endWait();
+        throw;
+    }
+    endWait();
+    return received != -1;
+}
+
+bool Instrument::enableRemote(int both)
+{
+    const int count = lineCountTable.at(both);
+    std::string acknowledgement;
+    if (!exchange("SWE\r\n", acknowledgement))
+        return false;
+    bool received = true;
+    {
+        TimeoutScope unlimited(*link, 0);
+        try {
+            for (int i = 0; i < count && received; ++i) {
+                const bool arrived = waitForLine(lines[i]);
+                // A cancelled wait is judged by what it received so far.
+                if (!checkResponse(lines[i]) || !arrived) {
+                    showMessage(msgMeasureFailed);
+                    received = false;
+                }
+            }
+        } catch (const termin::SerialPortException& failure) {
+            // The link has failed; it cannot carry the switch-off either.
+            showFailure(failure);
+            return false;
+        }
+    }
+    if (received)
+        return true;
+    // Otherwise the instrument would stay in remote mode and send its next
+    // button press to whatever command comes next.
+    disableRemote();
+    return false;
+}
+
+bool Instrument::disableRemote()
+{
+    if (!isOpen()) {
+        showMessage(msgPortClosed);
+        return false;
+    }
+    std::string reply;
+    try {
+        send("SWD\r\n");
+        do
+            link->recvString(reply);
+        while (!isPlainReply(reply));
+    } catch (const termin::SerialPortException& failure) {
+        showFailure(failure);
+        return false;
+    }
+    return checkResponse(reply);
+}
+
+void Instrument::cancelRemote()
+{
+    std::lock_guard lock(cancelLock);
+    cancelRequested = true;
+    if (remoteWaiting && !linkCancelled) {
+        link->cancel();
+        linkCancelled = true;
+    }
+}
+
+bool Instrument::runCalibration(const char* command, bool isWhite, bool skipEnabled,
+                                int failureMessage)
+{
+    if (!prompt)
+        prompt = std::make_unique<CalibrationPromptDialog>();
+    prompt->isWhite = isWhite;
+    prompt->skipEnabled = skipEnabled;
+    const int answer = prompt->ShowModal();
+    const wxBusyCursor busy;
+    if (answer == wxID_CANCEL)
+        return false;
+    if (answer != wxID_OK)
+        return true; // skipped
+    bool calibrated = false;
+    {
+        TimeoutScope slow(*link, calibrationTimeout);
+        std::string reply;
+        calibrated = exchange(command, reply);
+    }
+    if (!calibrated)
+        showMessage(failureMessage);
+    return calibrated;
+}
+
+bool Instrument::calibrateZero()
+{
+    int state = 0;
+    int area = 0;
+    int both = 0;
+    if (!prepareMeasurement(state, area, both))
+        return false;
+    return runCalibration("UZC\r\n", false, state == 1 || state == 2, msgZeroFailed);
+}
+
+bool Instrument::calibrateWhite()
+{
+    int state = 0;
+    int area = 0;
+    int both = 0;
+    if (!prepareMeasurement(state, area, both))
+        return false;
+    if (state == 0) {
+        showMessage(msgWhiteFailed);
+        return false;
+    }
+    return runCalibration("CAL\r\n", true, false, msgWhiteFailed);
+}
+
+void Instrument::calibrate()
+{
+    if (calibrateZero() && calibrateWhite())
+        showMessage(msgCalibrated, MessageIcon::Information);
+}
+
+bool Instrument::measure(int dataType, int illuminant, int observer, int destination)
+{
+    if (!isOpen()) {
+        showMessage(msgPortClosed);
+        return false;
+    }
+    if (!waitReady())
+        return false;
+    int state = 0;
+    int area = 0;
+    int both = 0;
+    if (!prepareMeasurement(state, area, both))
+        return false;
+    if (state != 2) {
+        showMessage(msgNotCalibrated);
+        return false;
+    }
+    bool measured = false;
+    switch (dataType) {
+    case 0:
+        measured = measureSpectral(both);
+        break;
+    case 1:
+        measured = measureColorimetric(both, illuminant, observer);
+        break;
+    default:
+        // Nothing to measure; reporting success would have the previous
+        // measurement written out again under a new number.
+        showMessage(msgMeasureFailed);
+        return false;
+    }
+    if (!measured || !record.parseLines(dataType, destination, area, both, lines))
+        return false;
+    record.stampDateTime();
+    return true;
+}
+
+bool Instrument::remoteMeasure(int dataType, int destination)
+{
+    // A cancel that came before this point ends the wait as it begins (the
+    // operator may be quicker than the worker); none outlasts this call.
+    struct CancelScope {
+        Instrument& instrument;
+        ~CancelScope()
+        {
+            std::lock_guard lock(instrument.cancelLock);
+            instrument.cancelRequested = false;
+        }
+    } cancelScope{*this};
+    int state = 0;
+    int area = 0;
+    int both = 0;
+    if (!prepareMeasurement(state, area, both))
+        return false;
+    if (state != 2) {
+        showMessage(msgNotCalibrated);
+        return false;
+    }
+    if (dataType != 0 && dataType != 1) {
+        showMessage(msgMeasureFailed);
+        return false;
+    }
+    if (!enableRemote(both) || !disableRemote() ||
+        !record.parseLines(dataType, destination, area, both, lines))
+        return false;
+    record.stampDateTime();
+    return true;
+}
+
+} // namespace tonvale
