@@ -15,6 +15,8 @@
 #include <wx/textctrl.h>
 #include <wx/xrc/xmlres.h>
 
+#include <gtk/gtk.h>
+
 #include <filesystem>
 
 namespace tonvale {
@@ -63,6 +65,18 @@ void TextOutputWindow::appendLine(const std::string& line)
     buffer += "\r\n";
     view->AppendText(toWx(line) + '\n');
     view->ShowPosition(view->GetLastPosition());
+}
+
+bool TextOutputWindow::IsShown() const
+{
+    return wxDialog::IsShown() && gtk_widget_get_visible(GetHandle());
+}
+
+bool TextOutputWindow::Show(bool show)
+{
+    if (show && wxDialog::IsShown() && !IsShown())
+        wxDialog::Show(false);
+    return wxDialog::Show(show);
 }
 
 void TextOutputWindow::clear()

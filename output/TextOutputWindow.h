@@ -39,6 +39,13 @@ public:
     // application's top window.
     void setMainWindow(wxWindow* window);
 
+    // GTK can deliver the map of a window that was shown and at once hidden
+    // again after the hide, and wx then takes the hidden window for shown
+    // (so that the next Show would do nothing); the widget's own visibility
+    // decides here.
+    bool IsShown() const override;
+    bool Show(bool show = true) override;
+
     // The smallest outer size the operator can drag the window to.
     static constexpr int minimumWidth = 380;
     static constexpr int minimumHeight = 300;
