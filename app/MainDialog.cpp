@@ -1,30 +1,51 @@
 #include "MainDialog.h"
 
 #include "AboutDialog.h"
+#include "AutoNamingDialog.h"
+#include "DataTypeDialog.h"
+#include "Instrument.h"
+#include "MeasureInfoDialog.h"
+#include "MeasurementRecord.h"
 #include "Messages.h"
+#include "OutputDestination.h"
+#include "OutputInfoDialog.h"
+#include "Placement.h"
+#include "RemoteMeasureDialog.h"
 #include "Resources.h"
+#include "Settings.h"
 #include "Strings.h"
+#include "TextOutputWindow.h"
+#include "uikit/UiThread.h"
 
 #include <wx/button.h>
 #include <wx/choice.h>
+#include <wx/display.h>
 #include <wx/menu.h>
 #include <wx/panel.h>
+#include <wx/utils.h>
 #include <wx/xrc/xmlres.h>
+
+#include <chrono>
 
 namespace tonvale {
 namespace {
 
 struct DestinationEntry {
-    int code;
+    OutputDestination code;
     int stringId;
 };
-constexpr DestinationEntry destinations[] = {{0, 150}, {1, 151}, {2, 152}};
+constexpr DestinationEntry destinations[] = {
+    {OutputNone, 150}, {OutputSpreadsheet, 151}, {OutputText, 152}};
 
 } // namespace
 
-MainDialog::MainDialog()
+MainDialog::MainDialog(std::string settingsFile)
     : wxFrame(nullptr, wxID_ANY, wxString::FromUTF8(appTitle), wxDefaultPosition, wxDefaultSize,
-              wxDEFAULT_FRAME_STYLE & ~(wxRESIZE_BORDER | wxMAXIMIZE_BOX))
+              wxDEFAULT_FRAME_STYLE & ~(wxRESIZE_BORDER | wxMAXIMIZE_BOX)),
+      settingsFile(std::move(settingsFile)),
+      instrument(Instrument::instance()),
+      record(MeasurementRecord::instance()),
+      textWindow(TextOutputWindow::instance())
 {
     ensureResources();
     panel = wxXmlResource::Get()->LoadPanel(this, wxT("TONVALE_MAIN_102"));
@@ -35,28 +56,106 @@ MainDialog::MainDialog()
     SetIcon(icon);
     destination = XRCCTRL(*panel, "1072", wxChoice);
     measureButton = XRCCTRL(*panel, "1001", wxButton);
+    textWindow.setMainWindow(this);
 
-    Bind(wxEVT_CLOSE_WINDOW, &MainDialog::onClose, this);
+    measureInfoDialog = std::make_unique<MeasureInfoDialog>(this, record);
+    remoteMeasureDialog = std::make_unique<RemoteMeasureDialog>(this);
+    autoNamingDialog = std::make_unique<AutoNamingDialog>(this);
+    dataTypeDialog = std::make_unique<DataTypeDialog>(this);
+    outputInfoDialog = std::make_unique<OutputInfoDialog>(this);
+
+    auto command = [this](const char* name, void (MainDialog::*handler)()) {
+        Bind(wxEVT_MENU, [this, handler](wxCommandEvent&) { (this->*handler)(); },
+             wxXmlResource::GetXRCID(name));
+    };
+    command("ID_CALIBRATE", &MainDialog::calibrate);
+    command("ID_MEASURE", &MainDialog::measure);
+    command("ID_CONDITIONS", &MainDialog::showConditions);
+    command("ID_DATA_TYPE", &MainDialog::showDataType);
+    command("ID_AUTO_NAMING", &MainDialog::showAutoNaming);
+    command("ID_OUTPUT_INFO", &MainDialog::showOutputInfo);
+    Bind(wxEVT_MENU, [this](wxCommandEvent&) { switchToNone(); }, commandSwitchToNone);
     Bind(wxEVT_MENU, [this](wxCommandEvent&) { Close(); }, wxID_EXIT);
-    Bind(wxEVT_MENU, &MainDialog::onAbout, this, wxID_ABOUT);
+    Bind(wxEVT_MENU, [this](wxCommandEvent&) {
+        AboutDialog about(this);
+        about.ShowModal();
+    }, wxID_ABOUT);
+    panel->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { measure(); }, XRCID("1001"));
     panel->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Close(); }, XRCID("1076"));
+    destination->Bind(wxEVT_CHOICE, [this](wxCommandEvent&) { changeDestination(); });
+    Bind(wxEVT_CLOSE_WINDOW, &MainDialog::onClose, this);
+}
+
+MainDialog::~MainDialog()
+{
+    if (remoteThread.joinable()) {
+        instrument.cancelRemote();
+        remoteThread.join();
+    }
+    Instrument::destroyInstance();
+    MeasurementRecord::destroyInstance();
 }
 
 bool MainDialog::start()
 {
+    while (!connect()) {
+    }
+    if (portDialogCancelled)
+        return false;
+
     for (const auto& entry : destinations)
         destination->Append(wxString::FromUTF8(strings().get(entry.stringId)),
                             reinterpret_cast<void*>(static_cast<intptr_t>(entry.code)));
     destination->SetSelection(0);
+
+    if (store.load(settingsFile)) {
+        placeFromSettings();
+        store.setInt(key::mesNum, firstMesNum);
+        store.save(settingsFile);
+    } else {
+        storeFirstRunDefaults(store);
+    }
     measureButton->SetLabel(wxString::FromUTF8(strings().get(144)));
     Show();
     return true;
+}
+
+bool MainDialog::connect()
+{
+    if (!instrument.setupPort(this)) {
+        portDialogCancelled = true;
+        return true;
+    }
+    const std::string port = instrument.getPortName();
+    store.setString(key::portName, port);
+    return instrument.openPort(port);
+}
+
+void MainDialog::placeFromSettings()
+{
+    const wxRect screen = wxDisplay(0u).GetGeometry();
+    const Rect desktop{screen.GetLeft(), screen.GetTop(), screen.GetRight() + 1, screen.GetBottom() + 1};
+    const wxSize size = GetSize();
+    const Rect centred = centredOn(desktop, size.GetWidth(), size.GetHeight());
+    Rect stored;
+    stored.right = readInt(store, key::posRightMain, centred.right);
+    stored.left = readInt(store, key::posLeftMain, centred.left);
+    stored.top = readInt(store, key::posTopMain, centred.top);
+    stored.bottom = readInt(store, key::posBottomMain, centred.bottom);
+    const Rect placed = shiftOntoDesktop(stored, desktop);
+    SetSize(placed.left, placed.top, placed.right - placed.left, placed.bottom - placed.top);
 }
 
 bool MainDialog::confirmExit()
 {
     if (showMessage(158, MessageIcon::Stop, MessageButtons::OkCancel) != wxID_OK)
         return false;
+    const wxRect r = GetScreenRect();
+    store.setInt(key::posLeftMain, r.GetLeft());
+    store.setInt(key::posTopMain, r.GetTop());
+    store.setInt(key::posRightMain, r.GetRight() + 1);
+    store.setInt(key::posBottomMain, r.GetBottom() + 1);
+    store.save(settingsFile);
     Destroy();
     return true;
 }
@@ -67,10 +166,152 @@ void MainDialog::onClose(wxCloseEvent& event)
         event.Veto();
 }
 
-void MainDialog::onAbout(wxCommandEvent&)
+void MainDialog::changeDestination()
 {
-    AboutDialog about(this);
-    about.ShowModal();
+    switch (destination->GetSelection()) {
+    case OutputNone:
+        textWindow.Hide();
+        break;
+    case OutputSpreadsheet:
+        textWindow.Hide();
+        // The worksheet selection is not available in this build: as when
+        // the operator cancels it, the destination stays none.
+        destination->SetSelection(OutputNone);
+        break;
+    case OutputText:
+        textWindow.Show();
+        break;
+    default:
+        break;
+    }
+}
+
+void MainDialog::switchToNone()
+{
+    const wxString none = wxString::FromUTF8(strings().get(150));
+    for (unsigned i = 0; i < destination->GetCount(); ++i) {
+        if (destination->GetString(i).StartsWith(none)) {
+            destination->SetSelection(int(i));
+            return;
+        }
+    }
+}
+
+void MainDialog::calibrate()
+{
+    wxBusyCursor wait;
+    if (!instrument.isOpen()) {
+        showMessage(129);
+        return;
+    }
+    instrument.calibrate();
+}
+
+void MainDialog::measure()
+{
+    if (!instrument.isOpen()) {
+        showMessage(129);
+        return;
+    }
+    const int gloss = readInt(store, key::gloss, fallback::glossInMeasure);
+    const int number = readInt(store, key::mesNum, fallback::mesNum);
+    const std::string prefix = readString(store, key::nameDefault, fallback::nameDefault);
+    const int autoNaming = readInt(store, key::chkAutoNaming, fallback::chkAutoNaming);
+    const int remote = readInt(store, key::chkRemote, fallback::chkRemote);
+    const int dataType = readInt(store, key::dataType, fallback::dataType);
+    const int illuminant = readInt(store, key::illuminant, fallback::illuminant);
+    const int observer = readInt(store, key::observer, fallback::observer);
+    record.setSpecularFilter(gloss);
+    record.setNaming(number, prefix, autoNaming);
+
+    int switches[outputSwitchKeys.size()];
+    for (std::size_t i = 0; i < outputSwitchKeys.size(); ++i)
+        switches[i] = readInt(store, outputSwitchKeys[i], fallback::switchesInMeasure[i]);
+    const bool unchanged = record.setOutputFlags(switches[0], switches[1], switches[2],
+                                                 switches[3], switches[4], switches[5]);
+
+    const int target = destination->GetSelection();
+    if (target == wxNOT_FOUND)
+        return;
+    if (target == OutputNone) {
+        showMessage(153);
+        return;
+    }
+    if (target == OutputSpreadsheet) {
+        // No worksheet can have been chosen in this build.
+        showMessage(140);
+        return;
+    }
+
+    if (autoNaming == 0) {
+        measureInfoDialog->setNumber(number);
+        if (measureInfoDialog->ShowModal() != wxID_OK)
+            return;
+    }
+
+    {
+        wxBusyCursor wait;
+        if (remote == 1) {
+            if (remoteThread.joinable() || !measureRemotely(dataType, target))
+                return;
+        } else if (!instrument.measure(dataType, illuminant, observer, target)) {
+            return;
+        }
+        if (autoNaming != 0)
+            record.setName(record.makeName());
+    }
+
+    record.writeToText(unchanged, dataType);
+    store.setInt(key::mesNum, number == lastMesNum ? lastMesNum : number + 1);
+}
+
+bool MainDialog::measureRemotely(int dataType, int target)
+{
+    RemoteMeasureDialog& dialog = *remoteMeasureDialog;
+    dialog.prepare();
+    dialog.setOnCancel([this] { instrument.cancelRemote(); });
+    remoteDone = false;
+    const wxWindowID dialogId = dialog.GetId();
+    remoteThread = std::thread([this, dataType, target, dialogId] {
+        remoteResult = instrument.remoteMeasure(dataType, target);
+        // Close the dialog and wait until the UI thread has done so.
+        uikit::runOnUiThread([this, dialogId] {
+            if (auto* dlg = dynamic_cast<RemoteMeasureDialog*>(FindWindowById(dialogId, this)))
+                dlg->requestClose();
+        });
+        remoteDone = true;
+    });
+    dialog.ShowModal();
+    // The worker may still need the UI thread for a message box before it is
+    // done: keep serving events while waiting for it.
+    while (!remoteDone) {
+        wxTheApp->ProcessPendingEvents();
+        wxMilliSleep(5);
+    }
+    remoteThread.join();
+    return remoteResult;
+}
+
+void MainDialog::showConditions()
+{
+}
+
+void MainDialog::showDataType()
+{
+    dataTypeDialog->setSettings(&store, settingsFile);
+    dataTypeDialog->ShowModal();
+}
+
+void MainDialog::showAutoNaming()
+{
+    autoNamingDialog->setSettings(store, settingsFile);
+    autoNamingDialog->ShowModal();
+}
+
+void MainDialog::showOutputInfo()
+{
+    outputInfoDialog->setSettings(&store, settingsFile);
+    outputInfoDialog->ShowModal();
 }
 
 } // namespace tonvale

@@ -1,7 +1,16 @@
 #pragma once
-// The main window: destination selector, measure button, menu 129.
+// The main window (dialog 102 with menu 129): destination selector, measure
+// button, the commands of the menu, and the calibration and measurement
+// workflow. It owns the settings store of the whole run.
+
+#include "PropertyFile.h"
 
 #include <wx/frame.h>
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <thread>
 
 class wxChoice;
 class wxButton;
@@ -9,25 +18,73 @@ class wxPanel;
 
 namespace tonvale {
 
+class Instrument;
+class MeasurementRecord;
+class TextOutputWindow;
+class MeasureInfoDialog;
+class RemoteMeasureDialog;
+class AutoNamingDialog;
+class DataTypeDialog;
+class OutputInfoDialog;
+
 class MainDialog : public wxFrame {
 public:
-    MainDialog();
+    // settingsFile: where the settings are loaded from and saved to.
+    explicit MainDialog(std::string settingsFile);
+    ~MainDialog() override;
 
-    // Start-up after construction; false when the program is to end.
+    // Start-up: connect to the instrument through the port dialog until a
+    // port opens, fill the destination list, load the settings and place the
+    // window. False when the operator cancelled the port dialog: the program
+    // ends without the exit question and without saving.
     bool start();
 
-    // The exit path: ask with message 158; on OK end the program.
+    // The exit path: ask with message 158; on OK store the window's edges,
+    // save the settings and close. False when the operator declined.
     bool confirmExit();
 
+    // The commands.
+    void calibrate();
+    void measure();
+    void changeDestination();
+    void switchToNone();
+    void showConditions();
+    void showDataType();
+    void showAutoNaming();
+    void showOutputInfo();
+
     wxChoice* destinationList() const { return destination; }
+    PropertyFile& settings() { return store; }
 
 private:
+    // One round of the port dialog and opening the chosen port; true when
+    // the port opened or the operator cancelled the dialog.
+    bool connect();
+    void placeFromSettings();
+    bool measureRemotely(int dataType, int destination);
     void onClose(wxCloseEvent& event);
-    void onAbout(wxCommandEvent& event);
 
+    const std::string settingsFile;
+    PropertyFile store;
+    Instrument& instrument;
+    MeasurementRecord& record;
+    TextOutputWindow& textWindow;
+
+    bool portDialogCancelled = false;
     wxPanel* panel = nullptr;
     wxChoice* destination = nullptr;
     wxButton* measureButton = nullptr;
+
+    std::unique_ptr<MeasureInfoDialog> measureInfoDialog;
+    std::unique_ptr<RemoteMeasureDialog> remoteMeasureDialog;
+    std::unique_ptr<AutoNamingDialog> autoNamingDialog;
+    std::unique_ptr<DataTypeDialog> dataTypeDialog;
+    std::unique_ptr<OutputInfoDialog> outputInfoDialog;
+
+    // The remote worker: at most one at a time.
+    std::thread remoteThread;
+    std::atomic<bool> remoteDone{false};
+    bool remoteResult = false;
 };
 
 } // namespace tonvale

@@ -2,6 +2,7 @@
 #include "MainDialog.h"
 #include "SingleInstance.h"
 #include "Resources.h"
+#include "SettingsPath.h"
 #include "Strings.h"
 
 #include <wx/app.h>
@@ -21,7 +22,7 @@ public:
             return false;
         }
         ensureResources();
-        auto* main = new MainDialog;
+        auto* main = new MainDialog(settingsPath());
         SetTopWindow(main);
         return main->start();
     }

@@ -1,11 +1,8 @@
 #include "GuiTest.h"
 
 #include "ExceptionReport.h"
-#include "MainDialog.h"
 #include "Placement.h"
 #include "SingleInstance.h"
-
-#include <wx/choice.h>
 
 #include <filesystem>
 #include <stdexcept>
@@ -85,30 +82,4 @@ TEST_F(SingleInstanceTest, NobodyToActivateWhenNoInstanceRuns)
 {
     SingleInstance alone("CRAZY_SX4810K", dir);
     EXPECT_FALSE(alone.activateFirst());
-}
-
-TEST(MainDialogExit, AsksFirstAndStaysOpenUnlessConfirmed)
-{
-    auto* main = new MainDialog;
-    main->start();
-    bool ended = true;
-    const char* question = "SX-4810k用アクセサリーソフトウェア を終了しますか？";
-    wxTEST_DIALOG(ended = main->confirmExit(), ExpectMessage(question, wxID_CANCEL));
-    EXPECT_FALSE(ended);
-    EXPECT_TRUE(main->IsShown());
-    wxTEST_DIALOG(ended = main->confirmExit(), ExpectMessage(question, wxID_OK));
-    EXPECT_TRUE(ended);
-}
-
-TEST(MainDialogView, OffersTheThreeDestinationsStartingWithNone)
-{
-    auto* main = new MainDialog;
-    main->start();
-    wxChoice* list = main->destinationList();
-    ASSERT_EQ(list->GetCount(), 3u);
-    EXPECT_EQ(list->GetString(0).utf8_string(), "指定無し");
-    EXPECT_EQ(list->GetString(1).utf8_string(), "Excelスプレッドシート");
-    EXPECT_EQ(list->GetString(2).utf8_string(), "テキストファイル");
-    EXPECT_EQ(list->GetSelection(), 0);
-    main->Destroy();
 }

@@ -16,12 +16,18 @@ public:
     bool OnInit() override
     {
         SetAppName(wxT("tonvale-tests"));
+        // Log messages go to stderr: a log dialog would wait for a person.
+        delete wxLog::SetActiveTarget(new wxLogStderr);
         return true;
     }
 
     int OnRun() override
     {
         result = RUN_ALL_TESTS();
+        // Nothing may be flushed into a dialog while the application ends.
+        wxLog::FlushActive();
+        delete wxLog::SetActiveTarget(nullptr);
+        wxLog::DontCreateOnDemand();
         return result;
     }
 
@@ -47,6 +53,5 @@ int main(int argc, char** argv)
     // Listing the tests needs no display.
     if (GTEST_FLAG_GET(list_tests))
         return RUN_ALL_TESTS();
-    wxLog::SetActiveTarget(new wxLogStderr);
     return wxEntry(argc, argv);
 }

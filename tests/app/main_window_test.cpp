@@ -1,0 +1,313 @@
+// The main window and its workflow against the simulated instrument on a
+// pseudo-terminal, with every dialog answered through the modal hook.
+
+#include "GuiTest.h"
+
+#include "Instrument.h"
+#include "MainDialog.h"
+#include "MeasureInfoDialog.h"
+#include "PropertyFile.h"
+#include "RemoteMeasureDialog.h"
+#include "SimControl.h"
+#include "TextOutputWindow.h"
+
+#include "termin/PortSetupDialog.h"
+
+#include <wx/choice.h>
+#include <wx/display.h>
+#include <wx/textctrl.h>
+#include <wx/xrc/xmlres.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+using namespace tonvale;
+using termin::PortSetupDialog;
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const exitQuestion = "SX-4810k用アクセサリーソフトウェア を終了しますか？";
+
+void press(wxWindow& dlg, int id)
+{
+    wxWindow* button = dlg.FindWindow(id);
+    ASSERT_NE(button, nullptr) << "no control " << id;
+    wxCommandEvent click(wxEVT_BUTTON, id);
+    click.SetEventObject(button);
+    button->GetEventHandler()->ProcessEvent(click);
+}
+
+// Answers the port dialog with the port at position index ("COM1" is 0).
+ExpectDialog<PortSetupDialog> choosePort(int index)
+{
+    return ExpectDialog<PortSetupDialog>([index](PortSetupDialog& dlg) {
+        auto* ports = dynamic_cast<wxChoice*>(dlg.FindWindow(PortSetupDialog::PortList));
+        EXPECT_NE(ports, nullptr);
+        if (ports)
+            ports->SetSelection(index);
+        press(dlg, wxID_OK);
+        return wxID_OK;
+    });
+}
+
+ExpectDialog<PortSetupDialog> cancelPortDialog()
+{
+    return ExpectDialog<PortSetupDialog>([](PortSetupDialog& dlg) {
+        press(dlg, wxID_CANCEL);
+        return wxID_CANCEL;
+    });
+}
+
+std::string readFile(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+class MainWindowTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir = fs::temp_directory_path() / ("tonvale-main-" + std::to_string(getpid()));
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        settingsFile = (dir / "Tonvale.INI").string();
+        sim.command("FLAGS 22222222");
+        sim.command("SAMPLE white");
+        TextOutputWindow::instance().clear();
+        TextOutputWindow::instance().Hide();
+    }
+
+    void TearDown() override
+    {
+        if (main)
+            main->Destroy();
+        pumpFor(std::chrono::milliseconds(20));
+        fs::remove_all(dir);
+    }
+
+    // Starts the window with COM1 (the simulator) chosen in the port dialog.
+    void startConnected()
+    {
+        main = new MainDialog(settingsFile);
+        bool started = false;
+        wxTEST_DIALOG(started = main->start(), choosePort(0));
+        ASSERT_TRUE(started);
+    }
+
+    void selectDestination(int index)
+    {
+        main->destinationList()->SetSelection(index);
+        main->changeDestination();
+    }
+
+    bool commandArrived(const std::string& command)
+    {
+        for (const auto& c : sim.log())
+            if (c.bytes.rfind(command, 0) == 0)
+                return true;
+        return false;
+    }
+
+    sxsim::SimProcess sim;
+    fs::path dir;
+    std::string settingsFile;
+    MainDialog* main = nullptr;
+};
+
+TEST_F(MainWindowTest, FirstRunStoresTheDefaultsAndWritesNothingUntilExit)
+{
+    startConnected();
+    PropertyFile& s = main->settings();
+    EXPECT_EQ(s.getInt("Mes_Num"), 1);
+    EXPECT_EQ(s.getString("Name_Default"), "Sample");
+    EXPECT_EQ(s.getInt("Data_Type"), 1);
+    EXPECT_EQ(s.getInt("Chk_Name"), 1);
+    EXPECT_EQ(s.getInt("Chk_Number"), 0);
+    EXPECT_EQ(s.getString("Port_Name"), "COM1");
+    EXPECT_THROW(s.getInt("Gloss"), std::invalid_argument);
+    EXPECT_FALSE(fs::exists(settingsFile));
+    EXPECT_EQ(main->destinationList()->GetSelection(), 0);
+
+    bool ended = true;
+    wxTEST_DIALOG(ended = main->confirmExit(), ExpectMessage(exitQuestion, wxID_CANCEL));
+    EXPECT_FALSE(ended);
+    EXPECT_FALSE(fs::exists(settingsFile));
+
+    wxTEST_DIALOG(ended = main->confirmExit(), ExpectMessage(exitQuestion, wxID_OK));
+    EXPECT_TRUE(ended);
+    main = nullptr; // destroyed by the exit
+    const std::string file = readFile(settingsFile);
+    for (const char* key : {"Mes_Num=1\r\n", "Port_Name=COM1\r\n", "PosLeft_Main=", "PosTop_Main=",
+                            "PosRight_Main=", "PosBottom_Main=", "Data_Type=1\r\n"})
+        EXPECT_NE(file.find(key), std::string::npos) << key;
+}
+
+TEST_F(MainWindowTest, AStartWithASettingsFileResetsTheNumberAndRewritesTheFile)
+{
+    const wxRect screen = wxDisplay(0u).GetGeometry();
+    {
+        std::ofstream out(settingsFile, std::ios::binary);
+        // Hanging over the right edge of the desktop: moved left onto it.
+        out << "Mes_Num=57\r\nName_Default=Lot\r\n"
+            << "PosLeft_Main=" << screen.GetRight() - 100 << "\r\nPosTop_Main=10\r\n"
+            << "PosRight_Main=" << screen.GetRight() + 200 << "\r\nPosBottom_Main=310\r\n";
+    }
+    startConnected();
+    EXPECT_EQ(main->settings().getInt("Mes_Num"), 1);
+    EXPECT_NE(readFile(settingsFile).find("Mes_Num=1\r\n"), std::string::npos);
+    EXPECT_NE(readFile(settingsFile).find("Name_Default=Lot\r\n"), std::string::npos);
+    const wxRect placed = main->GetRect();
+    EXPECT_EQ(placed.GetRight() + 1, screen.GetRight() + 1);
+    EXPECT_EQ(placed.GetWidth(), 300);
+    EXPECT_EQ(placed.GetTop(), 10);
+}
+
+TEST_F(MainWindowTest, APortThatDoesNotOpenAsksAgainAndCancelEndsWithoutSaving)
+{
+    std::ofstream(settingsFile, std::ios::binary) << "Mes_Num=7\r\n";
+    main = new MainDialog(settingsFile);
+    bool started = true;
+    // COM2 leads nowhere in the simulator's private configuration.
+    wxTEST_DIALOG(started = main->start(), choosePort(1),
+                  ExpectMessage("シリアルポートをオープンすることができませんでした。"),
+                  cancelPortDialog());
+    EXPECT_FALSE(started);
+    EXPECT_EQ(readFile(settingsFile), "Mes_Num=7\r\n");
+}
+
+TEST_F(MainWindowTest, DestinationChangesShowAndHideTheTextWindow)
+{
+    startConnected();
+    TextOutputWindow& text = TextOutputWindow::instance();
+    selectDestination(2);
+    EXPECT_TRUE(text.IsShown());
+    selectDestination(0);
+    EXPECT_FALSE(text.IsShown());
+
+    // Without a worksheet the spreadsheet destination falls back to none.
+    selectDestination(2);
+    selectDestination(1);
+    EXPECT_FALSE(text.IsShown());
+    EXPECT_EQ(main->destinationList()->GetSelection(), 0);
+
+    // Closing the text window switches the destination to none.
+    selectDestination(2);
+    text.Close();
+    EXPECT_FALSE(text.IsShown());
+    EXPECT_TRUE(pumpUntil([&] { return main->destinationList()->GetSelection() == 0; }));
+}
+
+TEST_F(MainWindowTest, MeasuringChecksTheLinkAndTheDestinationFirst)
+{
+    startConnected();
+    wxTEST_DIALOG(main->measure(), ExpectMessage("出力先が指定されていません。\n処理を中止します。"));
+
+    Instrument::instance().closePort();
+    const char* closed = "シリアルポートがオープンされてません。\n処理を中止します。";
+    sim.command("CLEARLOG");
+    selectDestination(2);
+    wxTEST_DIALOG(main->measure(), ExpectMessage(closed));
+    wxTEST_DIALOG(main->calibrate(), ExpectMessage(closed));
+    EXPECT_TRUE(sim.log().empty());
+}
+
+TEST_F(MainWindowTest, APcStartedMeasurementGoesToTheTextWindowAndAdvancesTheNumber)
+{
+    startConnected();
+    PropertyFile& s = main->settings();
+    s.setInt("Data_Type", 1);
+    s.setInt("Chk_Number", 1);
+    selectDestination(2);
+
+    wxTEST_DIALOG(main->measure(), ExpectDialog<MeasureInfoDialog>([](MeasureInfoDialog& dlg) {
+                      auto* number = dynamic_cast<wxTextCtrl*>(dlg.FindWindow(wxXmlResource::GetXRCID("1011")));
+                      EXPECT_EQ(number->GetValue(), "1");
+                      EXPECT_FALSE(number->IsEnabled());
+                      dynamic_cast<wxTextCtrl*>(dlg.FindWindow(wxXmlResource::GetXRCID("1017")))->SetValue("Tile A");
+                      dynamic_cast<wxTextCtrl*>(dlg.FindWindow(wxXmlResource::GetXRCID("1018")))->SetValue("matt");
+                      press(dlg, wxID_OK);
+                      return wxID_OK;
+                  }));
+    EXPECT_EQ(s.getInt("Mes_Num"), 2);
+    const std::string text = TextOutputWindow::instance().text();
+    EXPECT_NE(text.find("L*a*b*"), std::string::npos) << text;
+    EXPECT_NE(text.find("No.1\tTile A\t"), std::string::npos) << text;
+    EXPECT_TRUE(commandArrived("CES,0,0,11,0,0\r\n"));
+
+    // The next measurement offers the previous name and comment.
+    wxTEST_DIALOG(main->measure(), ExpectDialog<MeasureInfoDialog>([](MeasureInfoDialog& dlg) {
+                      EXPECT_EQ(dynamic_cast<wxTextCtrl*>(dlg.FindWindow(wxXmlResource::GetXRCID("1017")))->GetValue(), "Tile A");
+                      EXPECT_EQ(dynamic_cast<wxTextCtrl*>(dlg.FindWindow(wxXmlResource::GetXRCID("1018")))->GetValue(), "matt");
+                      press(dlg, wxID_CANCEL);
+                      return wxID_CANCEL;
+                  }));
+    EXPECT_EQ(s.getInt("Mes_Num"), 2); // cancelled: nothing measured
+}
+
+TEST_F(MainWindowTest, AutomaticNamingNeedsNoDialogAndTheLastNumberIsKept)
+{
+    startConnected();
+    PropertyFile& s = main->settings();
+    s.setInt("Chk_AutoNaming", 1);
+    s.setString("Name_Default", "Lot");
+    s.setInt("Mes_Num", 99999);
+    selectDestination(2);
+    main->measure();
+    main->measure();
+    EXPECT_EQ(s.getInt("Mes_Num"), 99999);
+    const std::string text = TextOutputWindow::instance().text();
+    const auto first = text.find("Lot_No.99999");
+    ASSERT_NE(first, std::string::npos) << text;
+    EXPECT_NE(text.find("Lot_No.99999", first + 1), std::string::npos) << text;
+}
+
+TEST_F(MainWindowTest, ARemoteMeasurementArrivesWhenTheInstrumentsButtonIsPressed)
+{
+    startConnected();
+    PropertyFile& s = main->settings();
+    s.setInt("Chk_Remote", 1);
+    s.setInt("Chk_AutoNaming", 1);
+    s.setInt("Data_Type", 0);
+    selectDestination(2);
+
+    wxTEST_DIALOG(main->measure(), ExpectDialog<RemoteMeasureDialog>([this](RemoteMeasureDialog& dlg) {
+                      EXPECT_TRUE(pumpUntil([&] { return commandArrived("SWE"); }));
+                      sim.command("PRESS");
+                      EXPECT_TRUE(pumpUntil([&] { return dlg.isCloseRequested(); }));
+                      return 1;
+                  }));
+    EXPECT_EQ(s.getInt("Mes_Num"), 2);
+    EXPECT_NE(TextOutputWindow::instance().text().find("Sample_No.1"), std::string::npos);
+}
+
+TEST_F(MainWindowTest, CancellingARemoteMeasurementReturnsAndLeavesTheInstrumentOutOfRemoteMode)
+{
+    startConnected();
+    PropertyFile& s = main->settings();
+    s.setInt("Chk_Remote", 1);
+    s.setInt("Chk_AutoNaming", 1);
+    selectDestination(2);
+
+    wxTEST_DIALOG(main->measure(), ExpectDialog<RemoteMeasureDialog>([this](RemoteMeasureDialog& dlg) {
+                      EXPECT_TRUE(pumpUntil([&] { return commandArrived("SWE"); }));
+                      press(dlg, wxID_CANCEL);
+                      return 1;
+                  }),
+                  // The wait ended without data lines.
+                  ExpectMessage("測定を正常に終了することができませんでした。\n処理を中止します。"));
+    EXPECT_EQ(s.getInt("Mes_Num"), 1);
+    EXPECT_TRUE(pumpUntil([&] { return commandArrived("SWD"); }));
+    EXPECT_EQ(TextOutputWindow::instance().text(), "");
+
+    // The instrument answers the next command cleanly.
+    s.setInt("Chk_Remote", 0);
+    main->measure();
+    EXPECT_EQ(s.getInt("Mes_Num"), 2);
+}
+
+} // namespace
