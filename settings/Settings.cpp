@@ -6,16 +6,15 @@ namespace tonvale {
 
 void storeFirstRunDefaults(PropertyFile& store)
 {
-    store.setInt(key::mesNum, firstMesNum);
-    store.setString(key::nameDefault, "Sample");
-    store.setInt(key::chkAutoNaming, 0);
-    store.setInt(key::chkRemote, 0);
-    store.setInt(key::dataType, 1);
-    store.setInt(key::illuminant, 0);
-    store.setInt(key::observer, 0);
-    constexpr std::array<int, 6> switches{0, 1, 1, 0, 0, 0};
+    store.setInt(key::mesNum, firstRun::mesNum);
+    store.setString(key::nameDefault, firstRun::nameDefault);
+    store.setInt(key::chkAutoNaming, firstRun::chkAutoNaming);
+    store.setInt(key::chkRemote, firstRun::chkRemote);
+    store.setInt(key::dataType, firstRun::dataType);
+    store.setInt(key::illuminant, firstRun::illuminant);
+    store.setInt(key::observer, firstRun::observer);
     for (std::size_t i = 0; i < outputSwitchKeys.size(); ++i)
-        store.setInt(outputSwitchKeys[i], switches[i]);
+        store.setInt(outputSwitchKeys[i], firstRun::switches[i]);
 }
 
 int readInt(PropertyFile& store, const std::string& key, int fallback)

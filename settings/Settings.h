@@ -44,6 +44,18 @@ inline constexpr int firstMesNum = 1;
 inline constexpr int lastMesNum = 99999;
 inline constexpr std::size_t nameDefaultMaxChars = 30;
 
+namespace firstRun {
+inline constexpr int mesNum = firstMesNum;
+inline constexpr const char* nameDefault = "Sample";
+inline constexpr int chkAutoNaming = 0;
+inline constexpr int chkRemote = 0;
+inline constexpr int dataType = 1;
+inline constexpr int illuminant = 0;
+inline constexpr int observer = 0;
+// Output switches, in the order of outputSwitchKeys.
+inline constexpr std::array<int, 6> switches{0, 1, 1, 0, 0, 0};
+} // namespace firstRun
+
 namespace fallback {
 inline constexpr int mesNum = firstMesNum;
 inline constexpr const char* nameDefault = "Sample";
@@ -60,9 +72,8 @@ inline constexpr std::array<int, 6> switchesInMeasure{1, 1, 1, 1, 1, 1};
 inline constexpr std::array<int, 6> switchesInOutputInfo{0, 1, 1, 0, 0, 0};
 } // namespace fallback
 
-// Stores the defaults of a first run: number 1, prefix "Sample", automatic
-// naming and remote measurement off, L*a*b* under D65 and 10°, and the name
-// and date-time columns on. Nothing else is stored.
+// Stores the first-run defaults above; nothing else is stored ("Gloss", the
+// window edges and the port name come later).
 void storeFirstRunDefaults(PropertyFile& store);
 
 // The value of key; when the store lacks it, fallback is stored first.
