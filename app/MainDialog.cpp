@@ -2,6 +2,7 @@
 
 #include "AboutDialog.h"
 #include "AutoNamingDialog.h"
+#include "ConditionsDialog.h"
 #include "DataTypeDialog.h"
 #include "Instrument.h"
 #include "MeasureInfoDialog.h"
@@ -61,6 +62,7 @@ MainDialog::MainDialog(std::string settingsFile)
     measureInfoDialog = std::make_unique<MeasureInfoDialog>(this, record);
     remoteMeasureDialog = std::make_unique<RemoteMeasureDialog>(this);
     autoNamingDialog = std::make_unique<AutoNamingDialog>(this);
+    conditionsDialog = std::make_unique<ConditionsDialog>(this, instrument);
     dataTypeDialog = std::make_unique<DataTypeDialog>(this);
     outputInfoDialog = std::make_unique<OutputInfoDialog>(this);
 
@@ -294,6 +296,13 @@ bool MainDialog::measureRemotely(int dataType, int target)
 
 void MainDialog::showConditions()
 {
+    wxBusyCursor wait;
+    if (!instrument.isOpen()) {
+        showMessage(129);
+        return;
+    }
+    conditionsDialog->setSettings(&store, settingsFile);
+    conditionsDialog->ShowModal();
 }
 
 void MainDialog::showDataType()

@@ -24,6 +24,7 @@ class TextOutputWindow;
 class MeasureInfoDialog;
 class RemoteMeasureDialog;
 class AutoNamingDialog;
+class ConditionsDialog;
 class DataTypeDialog;
 class OutputInfoDialog;
 
@@ -78,6 +79,7 @@ private:
     std::unique_ptr<MeasureInfoDialog> measureInfoDialog;
     std::unique_ptr<RemoteMeasureDialog> remoteMeasureDialog;
     std::unique_ptr<AutoNamingDialog> autoNamingDialog;
+    std::unique_ptr<ConditionsDialog> conditionsDialog;
     std::unique_ptr<DataTypeDialog> dataTypeDialog;
     std::unique_ptr<OutputInfoDialog> outputInfoDialog;
 

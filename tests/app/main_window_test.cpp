@@ -3,6 +3,8 @@
 
 #include "GuiTest.h"
 
+#include "ConditionsDialog.h"
+#include "DataTypeDialog.h"
 #include "Instrument.h"
 #include "MainDialog.h"
 #include "MeasureInfoDialog.h"
@@ -308,6 +310,32 @@ TEST_F(MainWindowTest, CancellingARemoteMeasurementReturnsAndLeavesTheInstrument
     s.setInt("Chk_Remote", 0);
     main->measure();
     EXPECT_EQ(s.getInt("Mes_Num"), 2);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, TheToolsCommandsShowTheirDialogsOverTheWindowsSettings)
+{
+    startConnected();
+    // The conditions dialog reads the instrument, which answers SX-4810k.
+    wxTEST_DIALOG(main->showConditions(), ExpectDialog<ConditionsDialog>([](ConditionsDialog& dlg) {
+                      press(dlg, wxID_OK);
+                      return wxID_OK;
+                  }));
+    EXPECT_NO_THROW(main->settings().getInt("Gloss"));
+    EXPECT_TRUE(commandArrived("CPS,"));
+
+    wxTEST_DIALOG(main->showDataType(), ExpectDialog<DataTypeDialog>([](DataTypeDialog& dlg) {
+                      press(dlg, wxID_OK);
+                      return wxID_OK;
+                  }));
+    EXPECT_NE(readFile(settingsFile).find("Illuminant=0\r\n"), std::string::npos);
+
+    Instrument::instance().closePort();
+    wxTEST_DIALOG(main->showConditions(),
+                  ExpectMessage("シリアルポートがオープンされてません。\n処理を中止します。"));
 }
 
 } // namespace
