@@ -1,5 +1,7 @@
 #include "sheetwire/Automation.h"
 
+#include "sheetwire/CalcBackend.h"
+
 #include <mutex>
 
 namespace sheetwire {
@@ -19,15 +21,6 @@ AutomationBackend::~AutomationBackend() = default;
 
 namespace {
 
-// Where no spreadsheet application can be reached: nothing runs and nothing
-// can be started, so every operation ends in its "not running" result.
-class NoApplicationBackend : public AutomationBackend {
-public:
-    std::shared_ptr<AutomationApplication> AttachRunning() override { return nullptr; }
-    std::shared_ptr<AutomationApplication> Launch() override { return nullptr; }
-    bool IsRunning() override { return false; }
-};
-
 std::mutex backendLock;
 std::shared_ptr<AutomationBackend> installed;
 
@@ -37,7 +30,7 @@ std::shared_ptr<AutomationBackend> automationBackend()
 {
     std::lock_guard<std::mutex> hold(backendLock);
     if (!installed)
-        installed = std::make_shared<NoApplicationBackend>();
+        installed = std::make_shared<CalcBackend>();
     return installed;
 }
 

@@ -127,8 +127,8 @@ public:
     virtual bool IsRunning() = 0;
 };
 
-// The backend every CExcel binds through. Until one is installed it is a
-// backend that finds no application and can start none.
+// The backend every CExcel binds through. Until one is installed it is the
+// LibreOffice of this user's default profile (CalcBackend).
 SHEETWIRE_EXPORT std::shared_ptr<AutomationBackend> automationBackend();
 
 // Installs backend for the whole process; null restores the default.

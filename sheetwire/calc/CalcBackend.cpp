@@ -1,0 +1,127 @@
+#include "sheetwire/CalcBackend.h"
+
+#include "CalcObjects.h"
+#include "CalcSession.h"
+#include "OfficeProcess.h"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <optional>
+#include <mutex>
+#include <thread>
+
+namespace sheetwire {
+
+using namespace std::chrono_literals;
+
+struct CalcBackend::State {
+    std::string profileUrl;
+    std::string pipeName;
+    // Worked out when first needed: the default profile's location comes
+    // from the office's own configuration.
+    std::string singleInstancePipe;
+    std::shared_ptr<calc::Traffic> traffic = std::make_shared<calc::Traffic>();
+    std::shared_ptr<calc::Session> session;
+    std::mutex lock;
+
+    std::shared_ptr<calc::Session> liveSession()
+    {
+        if (session && !session->alive())
+            session.reset();
+        return session;
+    }
+
+    bool officeRuns()
+    {
+        try {
+            if (singleInstancePipe.empty())
+                singleInstancePipe = calc::singleInstancePipeName(
+                    profileUrl.empty() ? calc::defaultProfileUrl() : profileUrl);
+        } catch (const com::sun::star::uno::Exception&) {
+            // Without a usable URE no office can be reached.
+            return false;
+        }
+        return calc::pipeAnswers(singleInstancePipe);
+    }
+
+    bool connect()
+    {
+        try {
+            session = calc::Session::connect(pipeName, traffic);
+            return true;
+        } catch (const com::sun::star::uno::Exception&) {
+            return false;
+        }
+    }
+
+    // Starts soffice asking the office of our profile to accept us: it
+    // becomes that office, or hands the request to the one running and ends.
+    bool startAndConnect(std::chrono::steady_clock::duration limit)
+    {
+        std::vector<std::string> arguments = {"--norestore", "--nologo",
+                                              "--accept=pipe,name=" + pipeName + ";urp;"};
+        if (!profileUrl.empty())
+            arguments.push_back("-env:UserInstallation=" + profileUrl);
+        const pid_t soffice = calc::startSoffice(arguments);
+        if (soffice < 0)
+            return false;
+        // An office that could not start ends soon; one that handed the
+        // request on ends at once and the running office opens the pipe
+        // moments later.
+        const auto start = std::chrono::steady_clock::now();
+        std::optional<std::chrono::steady_clock::time_point> ended;
+        while (!connect()) {
+            const auto now = std::chrono::steady_clock::now();
+            if (!ended && !calc::processRunning(soffice))
+                ended = now;
+            if (now - start > limit || (ended && now - *ended > 5s))
+                return false;
+            std::this_thread::sleep_for(50ms);
+        }
+        return true;
+    }
+};
+
+CalcBackend::CalcBackend(CalcOffice office) : state(std::make_unique<State>())
+{
+    state->profileUrl = std::move(office.profileUrl);
+    state->pipeName = office.pipeName.empty() ? "tonvale_" + std::to_string(getuid())
+                                              : std::move(office.pipeName);
+}
+
+CalcBackend::~CalcBackend() = default;
+
+std::shared_ptr<AutomationApplication> CalcBackend::AttachRunning()
+{
+    const std::lock_guard<std::mutex> hold(state->lock);
+    if (auto session = state->liveSession())
+        return calc::makeApplication(std::move(session));
+    if (state->connect() ||
+        (state->officeRuns() && state->startAndConnect(10s)))
+        return calc::makeApplication(state->session);
+    return nullptr;
+}
+
+std::shared_ptr<AutomationApplication> CalcBackend::Launch()
+{
+    const std::lock_guard<std::mutex> hold(state->lock);
+    // A fresh profile takes the office a few seconds to set up; a loaded
+    // machine, more.
+    if (state->startAndConnect(60s))
+        return calc::makeApplication(state->session);
+    return nullptr;
+}
+
+bool CalcBackend::IsRunning()
+{
+    const std::lock_guard<std::mutex> hold(state->lock);
+    return state->liveSession() != nullptr || state->officeRuns();
+}
+
+std::uint64_t CalcBackend::messagesReceived() const
+{
+    return state->traffic->messagesReceived.load();
+}
+
+} // namespace sheetwire

@@ -1,0 +1,269 @@
+#include "CalcSession.h"
+
+#include <com/sun/star/bridge/BridgeFactory.hpp>
+#include <com/sun/star/connection/Connector.hpp>
+#include <com/sun/star/connection/NoConnectException.hpp>
+#include <com/sun/star/connection/XConnection.hpp>
+#include <com/sun/star/container/NoSuchElementException.hpp>
+#include <com/sun/star/frame/Desktop.hpp>
+#include <com/sun/star/frame/XFrames.hpp>
+#include <com/sun/star/lang/DisposedException.hpp>
+#include <com/sun/star/lang/IndexOutOfBoundsException.hpp>
+#include <cppuhelper/bootstrap.hxx>
+#include <cppuhelper/exc_hlp.hxx>
+#include <cppuhelper/implbase1.hxx>
+#include <rtl/bootstrap.hxx>
+
+#include <algorithm>
+
+namespace sheetwire::calc {
+
+using css::uno::UNO_QUERY;
+using css::uno::UNO_QUERY_THROW;
+
+OUString fromUtf8(const std::string& text)
+{
+    return OStringToOUString(rtl::OString(text.data(), static_cast<sal_Int32>(text.size())),
+                             RTL_TEXTENCODING_UTF8);
+}
+
+std::string toUtf8(const OUString& text)
+{
+    const rtl::OString bytes = OUStringToOString(text, RTL_TEXTENCODING_UTF8);
+    return std::string(bytes.getStr(), static_cast<std::size_t>(bytes.getLength()));
+}
+
+Reference<css::uno::XComponentContext> localContext()
+{
+    // Never destroyed: UNO's own libraries may be gone by the time static
+    // destructors run.
+    static const auto* const context = [] {
+        // Without the office's fundamentalrc only the URE's own types are
+        // known and creating the office's services fails.
+        rtl::Bootstrap::set("URE_BOOTSTRAP",
+                            "vnd.sun.star.pathname:" TONVALE_OFFICE_PROGRAM_DIR "/fundamentalrc");
+        return new Reference<css::uno::XComponentContext>(
+            cppu::defaultBootstrap_InitialComponentContext());
+    }();
+    return *context;
+}
+
+std::string describeCaughtException(const std::string& member, const css::uno::Exception& exception)
+{
+    const css::uno::Any caught = cppu::getCaughtException();
+    const auto is = [&caught](const css::uno::Type& type) { return caught.isExtractableTo(type); };
+    std::string what;
+    if (is(cppu::UnoType<css::lang::DisposedException>::get()))
+        what = "the office or the workbook is gone";
+    else if (is(cppu::UnoType<css::lang::IndexOutOfBoundsException>::get()))
+        what = "there is no such position";
+    else if (is(cppu::UnoType<css::container::NoSuchElementException>::get()))
+        what = "there is no such item";
+    else if (is(cppu::UnoType<css::connection::NoConnectException>::get()))
+        what = "the office cannot be reached";
+    else
+        what = "the office refused the call";
+    std::string detail = toUtf8(caught.getValueTypeName());
+    if (!exception.Message.isEmpty())
+        detail += ": " + toUtf8(exception.Message);
+    return member + ": " + what + " (" + detail + ")";
+}
+
+namespace {
+
+// Sets a flag when the object it listens to goes away.
+class GoneNotice : public cppu::WeakImplHelper1<css::lang::XEventListener> {
+public:
+    explicit GoneNotice(std::shared_ptr<std::atomic<bool>> gone) : gone(std::move(gone)) {}
+
+    void SAL_CALL disposing(const css::lang::EventObject&) override { gone->store(true); }
+
+private:
+    std::shared_ptr<std::atomic<bool>> gone;
+};
+
+// The pipe as the bridge sees it, counting the messages of every block the
+// office sends. A block is read as its 8-byte header (size, message count,
+// both big-endian) and then its body in one piece.
+class CountingConnection : public cppu::WeakImplHelper1<css::connection::XConnection> {
+public:
+    CountingConnection(Reference<css::connection::XConnection> pipe,
+                       std::shared_ptr<Traffic> traffic, std::shared_ptr<std::atomic<bool>> lost)
+        : pipe(std::move(pipe)), traffic(std::move(traffic)), lost(std::move(lost))
+    {
+    }
+
+    sal_Int32 SAL_CALL read(css::uno::Sequence<sal_Int8>& bytes, sal_Int32 count) override
+    {
+        // The end of the pipe is the first sign of an office gone: marked
+        // here, before the bridge fails the calls under way, so that whoever
+        // catches such a failure finds the office no longer there.
+        sal_Int32 got = 0;
+        try {
+            got = pipe->read(bytes, count);
+        } catch (...) {
+            lost->store(true);
+            throw;
+        }
+        if (got < count)
+            lost->store(true);
+        if (headerNext && count == 8 && got == 8) {
+            const auto at = [&bytes](int i) { return static_cast<std::uint8_t>(bytes[i]); };
+            traffic->messagesReceived += std::uint32_t{at(4)} << 24 | std::uint32_t{at(5)} << 16 |
+                                         std::uint32_t{at(6)} << 8 | at(7);
+            headerNext = false;
+        } else {
+            headerNext = true;
+        }
+        return got;
+    }
+
+    void SAL_CALL write(const css::uno::Sequence<sal_Int8>& bytes) override { pipe->write(bytes); }
+    void SAL_CALL flush() override { pipe->flush(); }
+    void SAL_CALL close() override { pipe->close(); }
+    OUString SAL_CALL getDescription() override { return pipe->getDescription(); }
+
+private:
+    Reference<css::connection::XConnection> pipe;
+    std::shared_ptr<Traffic> traffic;
+    std::shared_ptr<std::atomic<bool>> lost;
+    // Only the bridge's reader thread reads.
+    bool headerNext = true;
+};
+
+} // namespace
+
+OpenDocument::OpenDocument(Reference<css::frame::XModel> model,
+                           Reference<css::sheet::XSpreadsheetDocument> spreadsheet)
+    : m_model(std::move(model)),
+      m_spreadsheet(std::move(spreadsheet)),
+      m_identity(m_model, UNO_QUERY_THROW),
+      m_title(m_model, UNO_QUERY_THROW)
+{
+}
+
+OUString OpenDocument::title() const
+{
+    return m_title->getTitle();
+}
+
+const Reference<css::sheet::XSpreadsheets>& OpenDocument::sheets()
+{
+    if (!m_sheets.is())
+        m_sheets = m_spreadsheet->getSheets();
+    return m_sheets;
+}
+
+const Reference<css::container::XIndexAccess>& OpenDocument::sheetsByIndex()
+{
+    if (!m_sheetsByIndex.is())
+        m_sheetsByIndex.set(sheets(), UNO_QUERY_THROW);
+    return m_sheetsByIndex;
+}
+
+void OpenDocument::ensureOpen(const std::string& member) const
+{
+    if (closed())
+        throw AutomationError(member + ": the workbook has been closed");
+}
+
+void OpenDocument::watch()
+{
+    m_listener = new GoneNotice(m_closed);
+    m_model->addEventListener(m_listener);
+}
+
+void OpenDocument::unwatch()
+{
+    if (m_listener.is() && !closed())
+        m_model->removeEventListener(m_listener);
+}
+
+std::shared_ptr<Session> Session::connect(const std::string& pipeName,
+                                          std::shared_ptr<Traffic> traffic)
+{
+    const auto context = localContext();
+    std::shared_ptr<Session> session(new Session);
+    const Reference<css::connection::XConnection> pipe(new CountingConnection(
+        css::connection::Connector::create(context)->connect("pipe,name=" + fromUtf8(pipeName)),
+        std::move(traffic), session->m_lost));
+    const auto bridge =
+        css::bridge::BridgeFactory::create(context)->createBridge("", "urp", pipe, nullptr);
+    session->m_bridge.set(bridge, UNO_QUERY_THROW);
+    session->m_bridgeListener = new GoneNotice(session->m_lost);
+    session->m_bridge->addEventListener(session->m_bridgeListener);
+    // The destructor takes the bridge down if the office does not answer.
+    const Reference<css::uno::XComponentContext> office(
+        bridge->getInstance("StarOffice.ComponentContext"), UNO_QUERY_THROW);
+    session->m_desktop = css::frame::Desktop::create(office);
+    return session;
+}
+
+Session::~Session()
+{
+    try {
+        const std::lock_guard<std::mutex> hold(m_lock);
+        if (alive()) {
+            for (const auto& document : m_documents)
+                document->unwatch();
+        }
+    } catch (const css::uno::Exception&) {
+        // The office went away meanwhile; nothing is left to unregister.
+    }
+    m_documents.clear();
+    m_desktop.clear();
+    try {
+        if (m_bridge.is())
+            m_bridge->dispose();
+    } catch (const css::uno::Exception&) {
+    }
+}
+
+std::vector<std::shared_ptr<OpenDocument>> Session::spreadsheets()
+{
+    // The Desktop's windows by position are in the order they were made
+    // (other ways of listing them are not).
+    const Reference<css::container::XIndexAccess> frames(m_desktop->getFrames(), UNO_QUERY_THROW);
+    std::vector<std::shared_ptr<OpenDocument>> found;
+    const sal_Int32 count = frames->getCount();
+    for (sal_Int32 i = 0; i < count; ++i) {
+        Reference<css::frame::XFrame> frame;
+        try {
+            frame.set(frames->getByIndex(i), UNO_QUERY_THROW);
+        } catch (const css::lang::IndexOutOfBoundsException&) {
+            break; // windows closed while we looked
+        }
+        const auto controller = frame->getController();
+        const auto model = controller.is() ? controller->getModel() : nullptr;
+        if (!model.is())
+            continue; // the Start Center, or a window still loading
+        const auto document = this->document(model);
+        // A workbook shown in two windows is still one workbook.
+        if (document && std::find(found.begin(), found.end(), document) == found.end())
+            found.push_back(document);
+    }
+    return found;
+}
+
+std::shared_ptr<OpenDocument> Session::document(const Reference<css::frame::XModel>& model)
+{
+    const Reference<css::uno::XInterface> identity(model, UNO_QUERY_THROW);
+    {
+        const std::lock_guard<std::mutex> hold(m_lock);
+        std::erase_if(m_documents, [](const auto& document) { return document->closed(); });
+        for (const auto& document : m_documents) {
+            if (document->identity().get() == identity.get())
+                return document;
+        }
+    }
+    const Reference<css::sheet::XSpreadsheetDocument> spreadsheet(model, UNO_QUERY);
+    if (!spreadsheet.is())
+        return nullptr;
+    auto document = std::make_shared<OpenDocument>(model, spreadsheet);
+    document->watch();
+    const std::lock_guard<std::mutex> hold(m_lock);
+    m_documents.push_back(document);
+    return document;
+}
+
+} // namespace sheetwire::calc

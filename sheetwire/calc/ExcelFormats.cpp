@@ -1,0 +1,105 @@
+#include "ExcelFormats.h"
+
+#include <com/sun/star/table/BorderLineStyle.hpp>
+#include <com/sun/star/table/CellVertJustify2.hpp>
+
+#include <array>
+
+namespace sheetwire::calc {
+
+namespace table = com::sun::star::table;
+
+namespace {
+
+// Excel's default palette, fixed since its first versions.
+constexpr std::array<std::int32_t, 56> palette = {
+    0x000000, 0xFFFFFF, 0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00, 0xFF00FF, 0x00FFFF, // 1-8
+    0x800000, 0x008000, 0x000080, 0x808000, 0x800080, 0x008080, 0xC0C0C0, 0x808080, // 9-16
+    0x9999FF, 0x993366, 0xFFFFCC, 0xCCFFFF, 0x660066, 0xFF8080, 0x0066CC, 0xCCCCFF, // 17-24
+    0x000080, 0xFF00FF, 0xFFFF00, 0x00FFFF, 0x800080, 0x800000, 0x008080, 0x0000FF, // 25-32
+    0x00CCFF, 0xCCFFFF, 0xCCFFCC, 0xFFFF99, 0x99CCFF, 0xFF99CC, 0xCC99FF, 0xFFCC99, // 33-40
+    0x3366FF, 0x33CCCC, 0x99CC00, 0xFFCC00, 0xFF9900, 0xFF6600, 0x666699, 0x969696, // 41-48
+    0x003366, 0x339966, 0x003300, 0x333300, 0x993300, 0x993366, 0x333399, 0x333333, // 49-56
+};
+
+// Excel's constants.
+constexpr std::int16_t xlGeneral = 1, xlLeft = -4131, xlCenter = -4108, xlRight = -4152,
+                       xlFill = 5, xlJustify = -4130, xlCenterAcrossSelection = 7,
+                       xlDistributed = -4117, xlTop = -4160, xlBottom = -4107;
+constexpr std::int16_t xlContinuous = 1, xlDash = -4115, xlDashDot = 4, xlDashDotDot = 5,
+                       xlDot = -4118, xlDouble = -4119, xlSlantDashDot = 13,
+                       xlLineStyleNone = -4142;
+constexpr std::int32_t xlHairline = 1, xlThin = 2, xlMedium = -4138, xlThick = 4;
+
+} // namespace
+
+std::optional<std::int32_t> paletteColour(std::int32_t colorIndex)
+{
+    if (colorIndex < 1 || colorIndex > static_cast<std::int32_t>(palette.size()))
+        return std::nullopt;
+    return palette[static_cast<std::size_t>(colorIndex - 1)];
+}
+
+std::optional<table::CellHoriJustify> horizontalJustify(std::int16_t alignment)
+{
+    switch (alignment) {
+    case xlGeneral: return table::CellHoriJustify_STANDARD;
+    case xlLeft: return table::CellHoriJustify_LEFT;
+    case xlCenter:
+    case xlCenterAcrossSelection: return table::CellHoriJustify_CENTER;
+    case xlRight: return table::CellHoriJustify_RIGHT;
+    case xlFill: return table::CellHoriJustify_REPEAT;
+    case xlJustify:
+    case xlDistributed: return table::CellHoriJustify_BLOCK;
+    default: return std::nullopt;
+    }
+}
+
+std::optional<std::int32_t> verticalJustify(std::int16_t alignment)
+{
+    switch (alignment) {
+    case xlTop: return table::CellVertJustify2::TOP;
+    case xlCenter: return table::CellVertJustify2::CENTER;
+    case xlBottom: return table::CellVertJustify2::BOTTOM;
+    case xlJustify:
+    case xlDistributed: return table::CellVertJustify2::BLOCK;
+    default: return std::nullopt;
+    }
+}
+
+std::optional<table::BorderLine2> borderLine(std::int16_t lineStyle, std::int32_t weight,
+                                             std::int32_t colorIndex, std::int32_t color)
+{
+    table::BorderLine2 line;
+    switch (lineStyle) {
+    case xlContinuous: line.LineStyle = table::BorderLineStyle::SOLID; break;
+    case xlDash: line.LineStyle = table::BorderLineStyle::DASHED; break;
+    case xlDot: line.LineStyle = table::BorderLineStyle::DOTTED; break;
+    case xlDashDot:
+    case xlSlantDashDot: line.LineStyle = table::BorderLineStyle::DASH_DOT; break;
+    case xlDashDotDot: line.LineStyle = table::BorderLineStyle::DASH_DOT_DOT; break;
+    case xlDouble: line.LineStyle = table::BorderLineStyle::DOUBLE; break;
+    case xlLineStyleNone: line.LineStyle = table::BorderLineStyle::NONE; break;
+    default: return std::nullopt;
+    }
+    // Widths in 1/100 mm, those of Calc's own hairline, thin, medium and
+    // thick lines.
+    switch (weight) {
+    case xlHairline: line.LineWidth = 2; break;
+    case xlThin: line.LineWidth = 26; break;
+    case xlMedium: line.LineWidth = 53; break;
+    case xlThick: line.LineWidth = 79; break;
+    default: return std::nullopt;
+    }
+    if (lineStyle == xlLineStyleNone)
+        line.LineWidth = 0;
+    if (const auto fromPalette = paletteColour(colorIndex)) {
+        line.Color = *fromPalette;
+    } else {
+        const auto rgb = static_cast<std::uint32_t>(color);
+        line.Color = static_cast<std::int32_t>((rgb & 0xFF) << 16 | (rgb & 0xFF00) | (rgb >> 16 & 0xFF));
+    }
+    return line;
+}
+
+} // namespace sheetwire::calc

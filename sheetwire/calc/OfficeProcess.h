@@ -1,0 +1,36 @@
+#pragma once
+// The office as a process: its profile, the local pipes it listens on, and
+// starting soffice.
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+namespace sheetwire::calc {
+
+// The profile an office started without -env:UserInstallation uses, as the
+// office itself works it out (a file URL).
+std::string defaultProfileUrl();
+
+// The name of the pipe on which the office of this profile takes the
+// command lines of later soffice starts: one per profile, derived from the
+// profile URL exactly as the office derives it.
+std::string singleInstancePipeName(const std::string& profileUrl);
+
+// Whether something accepts connections on the local pipe of this name (in
+// the office's per-user naming). A pipe file left behind by a crashed office
+// refuses connections and so does not count.
+bool pipeAnswers(const std::string& pipeName);
+
+// Starts soffice with these arguments in a session of its own, with stdin,
+// stdout and stderr on /dev/null and no other descriptor of ours, and reaps
+// the intermediate child so that nothing is left to wait for. Returns the
+// process id of soffice (it keeps running while the office runs), or -1 when
+// it could not be started.
+pid_t startSoffice(const std::vector<std::string>& arguments);
+
+// Whether a process started by startSoffice is still running.
+bool processRunning(pid_t pid);
+
+} // namespace sheetwire::calc
