@@ -19,13 +19,23 @@ public:
         instance = std::make_unique<SingleInstance>("CRAZY_SX4810K");
         if (!instance->claim(bringProcessToFront)) {
             instance->activateFirst();
-            return false;
+            endAtOnce = true;
+            return true;
         }
         ensureResources();
         auto* main = new MainDialog(settingsPath());
         SetTopWindow(main);
-        return main->start();
+        if (!main->start()) {
+            // The operator cancelled the port dialog: end without a word.
+            main->Destroy();
+            endAtOnce = true;
+        }
+        return true;
     }
+
+    // A second start and a cancelled port dialog end normally, without
+    // running the event loop.
+    int OnRun() override { return endAtOnce ? 0 : wxApp::OnRun(); }
 
     // Handler exceptions are reported and the program goes on.
     void HandleEvent(wxEvtHandler* handler, wxEventFunction func, wxEvent& event) const override
@@ -35,6 +45,7 @@ public:
 
 private:
     std::unique_ptr<SingleInstance> instance;
+    bool endAtOnce = false;
 };
 
 } // namespace tonvale

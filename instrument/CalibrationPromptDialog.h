@@ -14,6 +14,9 @@ public:
     // Made once without a parent and shown again for every calibration step.
     CalibrationPromptDialog();
 
+    // Hidden between calibrations; it must not keep the program running.
+    bool ShouldPreventAppExit() const override { return false; }
+
     // Set before every showing: white rather than zero calibration, and
     // whether the step may be skipped.
     bool isWhite = false;

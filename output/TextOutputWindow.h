@@ -22,6 +22,9 @@ class TextOutputWindow : public wxDialog {
 public:
     static TextOutputWindow& instance();
 
+    // The window outlives the main window; the program ends with the latter.
+    bool ShouldPreventAppExit() const override { return false; }
+
     // Appends line and CR LF and brings the line into view; does not show
     // the window. Costs the same however much text there is.
     void appendLine(const std::string& line);
