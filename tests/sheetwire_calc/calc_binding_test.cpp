@@ -1,0 +1,252 @@
+// Finding, asking and starting the office: nothing running (also with pipe
+// files a crashed office left behind), an office running without our pipe,
+// the user's default profile, starting one, quitting it, and the office
+// killed between two calls and during one.
+
+#include "CalcTest.h"
+
+#include "GuiTest.h"
+
+#include "sheetwire/CExcel.h"
+
+#include <com/sun/star/awt/XWindow2.hpp>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <iostream>
+#include <optional>
+#include <filesystem>
+#include <thread>
+#include <vector>
+
+using sheetwire::AutomationError;
+using sheetwire::CalcBackend;
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+namespace {
+
+// A pipe file as a crashed office leaves it: there, but nobody listens.
+void leaveStalePipe(const std::string& path)
+{
+    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(fd, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(path.size(), sizeof address.sun_path);
+    path.copy(address.sun_path, path.size());
+    ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0) << path;
+    ASSERT_EQ(listen(fd, 1), 0);
+    close(fd);
+    ASSERT_TRUE(fs::is_socket(path));
+}
+
+std::string readLink(const std::string& path)
+{
+    std::error_code error;
+    return fs::read_symlink(path, error).string();
+}
+
+// Installs a backend for CExcel for the length of a test.
+struct InstalledBackend {
+    explicit InstalledBackend(std::shared_ptr<sheetwire::AutomationBackend> backend)
+    {
+        sheetwire::setAutomationBackend(std::move(backend));
+    }
+    ~InstalledBackend() { sheetwire::setAutomationBackend(nullptr); }
+};
+
+// Sets XDG_CONFIG_HOME for the length of a test.
+class ConfigHome {
+public:
+    explicit ConfigHome(const std::string& path)
+    {
+        if (const char* value = std::getenv("XDG_CONFIG_HOME"))
+            previous = value;
+        setenv("XDG_CONFIG_HOME", path.c_str(), 1);
+    }
+    ~ConfigHome()
+    {
+        if (previous)
+            setenv("XDG_CONFIG_HOME", previous->c_str(), 1);
+        else
+            unsetenv("XDG_CONFIG_HOME");
+    }
+
+private:
+    std::optional<std::string> previous;
+};
+
+const char* const message1002 = "Excel が起動しているか確認してください。";
+
+} // namespace
+
+TEST(CalcBinding, NothingRunningMeansNoOfficeAndNoneIsStarted)
+{
+    TestOffice office;
+    CalcBackend backend(office.office());
+    EXPECT_FALSE(backend.IsRunning());
+    EXPECT_EQ(backend.AttachRunning(), nullptr);
+
+    // What a crashed office leaves behind refuses connections.
+    leaveStalePipe(TestOffice::pipePath(office.pipeName));
+    leaveStalePipe(TestOffice::pipePath(TestOffice::singleInstancePipe(office.profileUrl)));
+    EXPECT_FALSE(backend.IsRunning());
+    EXPECT_EQ(backend.AttachRunning(), nullptr);
+
+    // Nothing was started behind our back.
+    std::this_thread::sleep_for(1s);
+    EXPECT_TRUE(office.pids().empty());
+}
+
+TEST(CalcBinding, AnOfficeRunningWithoutOurPipeIsAskedToAcceptUs)
+{
+    TestOffice office;
+    office.start(false, {"--calc"});
+    ASSERT_FALSE(TestOffice::pipeAnswers(office.pipeName));
+    const auto before = office.pids();
+
+    CalcBackend backend(office.office());
+    EXPECT_TRUE(backend.IsRunning());
+    const auto application = backend.AttachRunning();
+    ASSERT_NE(application, nullptr);
+    EXPECT_TRUE(TestOffice::pipeAnswers(office.pipeName));
+
+    const auto workbooks = application->Workbooks();
+    ASSERT_EQ(workbooks->Count(), 1);
+    OfficeProbe probe(office.pipeName);
+    EXPECT_EQ(workbooks->Item(1)->Name(), probe.titles().at(0));
+    // The soffice that passed the request on ends; no second office.
+    const auto end = std::chrono::steady_clock::now() + 10s;
+    while (office.pids() != before && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(50ms);
+    EXPECT_EQ(office.pids(), before);
+}
+
+TEST(CalcBinding, TheDefaultProfileIsTheOneInTheUsersConfigurationDirectory)
+{
+    // A user of our own making: nothing of the real user's office is touched.
+    const fs::path home = fs::path(testing::TempDir()) /
+                          ("tonvale-calc-config-" + std::to_string(getpid()));
+    const ConfigHome configHome(home.string());
+    TestOffice office;
+    ASSERT_NO_FATAL_FAILURE(office.useDefaultProfileUnder(home.string()));
+    ASSERT_NO_FATAL_FAILURE(office.start(false, {"--calc"}));
+
+    // Our own pipe name all the same: the user's may be in use by a real
+    // Tonvale.
+    CalcBackend backend({"", office.pipeName});
+    EXPECT_TRUE(backend.IsRunning());
+    const auto application = backend.AttachRunning();
+    ASSERT_NE(application, nullptr);
+    EXPECT_EQ(application->Workbooks()->Count(), 1);
+    EXPECT_TRUE(TestOffice::pipeAnswers(office.pipeName));
+}
+
+TEST(CalcBinding, LaunchStartsAVisibleOfficeOfItsOwnThatQuitsOnRequest)
+{
+    // A user's very first office: it sets up the profile and restarts once
+    // before it listens.
+    TestOffice office(true);
+    CalcBackend backend(office.office());
+    const auto started = std::chrono::steady_clock::now();
+    const auto application = backend.Launch();
+    ASSERT_NE(application, nullptr);
+    const auto took = std::chrono::steady_clock::now() - started;
+    std::cout << "[          ] launch took "
+              << std::chrono::duration_cast<std::chrono::milliseconds>(took).count() << " ms\n";
+    EXPECT_TRUE(backend.IsRunning());
+
+    const auto pids = office.pids();
+    ASSERT_FALSE(pids.empty());
+    for (const pid_t pid : pids) {
+        // Detached from us, with nothing of our terminal.
+        EXPECT_NE(getsid(pid), getsid(0)) << pid;
+        EXPECT_EQ(waitpid(pid, nullptr, WNOHANG), -1) << pid << " is no child of ours";
+        for (const char* fd : {"0", "1", "2"})
+            EXPECT_EQ(readLink("/proc/" + std::to_string(pid) + "/fd/" + fd), "/dev/null")
+                << pid << " fd " << fd;
+    }
+
+    const auto name = application->Workbooks()->Add()->Name();
+    {
+        OfficeProbe probe(office.pipeName);
+        EXPECT_EQ(probe.titles().back(), name);
+        const Reference<css::awt::XWindow2> window(
+            probe.model(name)->getCurrentController()->getFrame()->getContainerWindow(),
+            css::uno::UNO_QUERY_THROW);
+        EXPECT_TRUE(window->isVisible());
+    }
+
+    application->Quit();
+    EXPECT_TRUE(office.waitGone(30s));
+    EXPECT_FALSE(backend.IsRunning());
+    EXPECT_EQ(backend.AttachRunning(), nullptr);
+}
+
+TEST(CalcBinding, AnOfficeKilledBetweenTwoCallsIsNotRunningAnyMore)
+{
+    TestOffice office;
+    office.start(true);
+    const auto backend = std::make_shared<CalcBackend>(office.office());
+    const auto application = backend->AttachRunning();
+    ASSERT_NE(application, nullptr);
+    const auto worksheet = application->Workbooks()->Add()->Worksheets()->Item(1);
+    worksheet->Range("A1", "A1")->PutValue(std::int32_t{1});
+
+    office.kill();
+
+    // Objects of the dead office raise errors; the office is no longer found.
+    EXPECT_THROW(worksheet->Range("A2", "A2")->PutValue(std::int32_t{2}), AutomationError);
+    EXPECT_THROW(application->Workbooks()->Count(), AutomationError);
+    EXPECT_FALSE(backend->IsRunning());
+    EXPECT_EQ(backend->AttachRunning(), nullptr);
+    EXPECT_TRUE(office.pids().empty()) << "nothing was started again";
+
+    // What CExcel makes of it.
+    const InstalledBackend installed(backend);
+    GTestModalHook hook(__FILE__, __LINE__);
+    const ExpectMessage notRunning(message1002);
+    hook.AddExpectation(notRunning);
+    CExcel excel;
+    EXPECT_EQ(excel.SetValue(5, 1, 1, 1, 1, 0), 0);
+    EXPECT_EQ(excel.GetCellActiveRow(1, 1), 0);
+    const int values[] = {1, 2};
+    EXPECT_EQ(excel.SetArrayValue(values, 2, 1, 1, 1, 1, 0, 0), 0);
+    hook.CheckUnmetExpectations();
+}
+
+TEST(CalcBinding, AnOfficeKilledDuringACallEndsTheCallWithAnError)
+{
+    TestOffice office;
+    office.start(true);
+    const auto backend = std::make_shared<CalcBackend>(office.office());
+    const auto application = backend->AttachRunning();
+    ASSERT_NE(application, nullptr);
+    application->Workbooks()->Add();
+    const InstalledBackend installed(backend);
+
+    // A run far longer than the office lives.
+    const std::vector<double> values(200000, 1.5);
+    std::atomic<bool> writing{false};
+    std::thread killer([&] {
+        while (!writing)
+            std::this_thread::sleep_for(10ms);
+        std::this_thread::sleep_for(500ms);
+        office.kill();
+    });
+    CExcel excel;
+    writing = true;
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_THROW(excel.SetArrayValue(values.data(), static_cast<int>(values.size()), 1, 1, 1, 1, 1, 0),
+                 AutomationError);
+    killer.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 60s);
+    EXPECT_FALSE(backend->IsRunning());
+    EXPECT_EQ(backend->AttachRunning(), nullptr);
+}
