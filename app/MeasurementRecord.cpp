@@ -1,5 +1,7 @@
 #include "MeasurementRecord.h"
 
+#include "Messages.h"
+#include "SpreadsheetOutput.h"
 #include "Strings.h"
 #include "TextOutputWindow.h"
 
@@ -27,6 +29,12 @@ constexpr std::array<ModeLayout, 6> modeLayouts{{
 // Column titles of the switches number, name, date-time, area, component.
 constexpr std::array<int, 5> switchTitleIds{132, 133, 134, 137, 138};
 constexpr int commentTitleId = 139;
+constexpr int spectralDataId = 141;
+
+// Worksheet fills: the title row always, data rows of odd numbers only.
+constexpr int titleColor = 15;
+constexpr int oddRowColor = 36;
+constexpr int solidPattern = 1;
 constexpr int reflectanceId = 154;
 constexpr int labId = 155;
 constexpr int numberTextId = 156;
@@ -63,7 +71,9 @@ MeasurementRecord& MeasurementRecord::instance()
 {
     auto& record = theRecord();
     if (!record)
-        record = std::make_unique<MeasurementRecord>(&TextOutputWindow::instance());
+        record = std::make_unique<MeasurementRecord>(&TextOutputWindow::instance(),
+                                                     userDecimalPoint(),
+                                                     &SpreadsheetOutput::instance());
     return *record;
 }
 
@@ -72,8 +82,9 @@ void MeasurementRecord::destroyInstance()
     theRecord().reset();
 }
 
-MeasurementRecord::MeasurementRecord(TextOutputWindow* textWindow, std::string decimalPoint)
-    : textWindow(textWindow), decimalPoint(std::move(decimalPoint))
+MeasurementRecord::MeasurementRecord(TextOutputWindow* textWindow, std::string decimalPoint,
+                                     SpreadsheetOutput* spreadsheet)
+    : spreadsheet(spreadsheet), textWindow(textWindow), decimalPoint(std::move(decimalPoint))
 {
     componentLabels.fill("0");
 }
@@ -243,6 +254,112 @@ void MeasurementRecord::writeToText(bool unchanged, int dataType)
         finish(line, comment_);
         textWindow->appendLine(line);
     }
+}
+
+bool MeasurementRecord::writeToSpreadsheet(bool unchanged, int dataType)
+{
+    // A record of another data type holds no values (parseLines refuses it).
+    if (valueCount(dataType) == 0)
+        return false;
+    const bool same = spreadsheet->isSameDestination();
+    if (!spreadsheet->checkDestination()) {
+        showMessage(140);
+        return false;
+    }
+
+    if (number == 1 || !same)
+        writeSheetTitles(1, 1, dataType);
+    else if (!unchanged)
+        writeSheetTitles(1, spreadsheet->nextRow(), dataType);
+    for (int i = 0; i < lineCount_; ++i)
+        if (passesFilter(i))
+            writeSheetRow(i, dataType);
+    return true;
+}
+
+void MeasurementRecord::writeSheetTitles(std::int32_t column, std::int32_t row, int dataType)
+{
+    spreadsheet->setNextRow(row);
+    const std::int32_t workbook = spreadsheet->workbookIndex();
+    const std::int32_t worksheet = spreadsheet->worksheetIndex();
+
+    // The cell is filled even when the title could not be written, so the
+    // title row keeps its look with a gap where the failure was.
+    auto title = [&](auto value, const std::string& text) {
+        const int written = spreadsheet->setValue(value, column, row, workbook, worksheet, 1);
+        spreadsheet->setCellInterior(column, row, column, row, workbook, worksheet, titleColor,
+                                     solidPattern);
+        if (written == 0)
+            showMessage(142, text);
+        ++column;
+    };
+
+    for (std::size_t s = 0; s < switchTitleIds.size(); ++s) {
+        if (switchOn(s)) {
+            const std::string& text = strings().get(switchTitleIds[s]);
+            title(text, text);
+        }
+    }
+    if (dataType == 0) {
+        for (int k = 0; k < spectralValues; ++k) {
+            const int wavelength = 360 + 10 * k;
+            title(wavelength, std::to_string(wavelength));
+        }
+    } else {
+        for (const std::string text : {"L*", "a*", "b*"})
+            title(text, text);
+    }
+    if (switchOn(commentSwitch)) {
+        const std::string& text = strings().get(commentTitleId);
+        title(text, text);
+    }
+}
+
+void MeasurementRecord::writeSheetRow(int line, int dataType)
+{
+    const std::int32_t row = spreadsheet->nextRow();
+    const std::int32_t workbook = spreadsheet->workbookIndex();
+    const std::int32_t worksheet = spreadsheet->worksheetIndex();
+    // Rows of odd numbers are filled, those of even numbers not, so that
+    // neighbouring measurements stand apart.
+    const bool filled = number % 2 != 0;
+    std::int32_t column = 1;
+
+    // One item over width cells from column; a failure names the item and
+    // the row goes on, so one bad cell does not cost the whole measurement.
+    auto item = [&](auto write, int width, int titleId) {
+        const int written = write();
+        if (filled)
+            spreadsheet->setCellInterior(column, row, column + width - 1, row, workbook, worksheet,
+                                         oddRowColor, solidPattern);
+        if (written == 0)
+            showMessage(131, strings().get(titleId));
+        column += width;
+    };
+    auto cell = [&](const auto& value, int titleId) {
+        item([&] { return spreadsheet->setValue(value, column, row, workbook, worksheet, 1); }, 1,
+             titleId);
+    };
+
+    const std::array<const std::string*, 4> texts{&outputName_, &dateTime_, &areaLabel_,
+                                                  &componentLabels[line]};
+    if (switchOn(0))
+        cell(number, switchTitleIds[0]);
+    for (std::size_t s = 1; s < switchTitleIds.size(); ++s)
+        if (switchOn(s))
+            cell(*texts[s - 1], switchTitleIds[s]);
+
+    const int count = valueCount(dataType);
+    item(
+        [&] {
+            return spreadsheet->setArrayValue(values[line].data(), count, column, row, workbook,
+                                              worksheet, 0, 1);
+        },
+        count, dataType == 0 ? spectralDataId : labId);
+
+    if (switchOn(commentSwitch))
+        cell(comment_, commentTitleId);
+    spreadsheet->setNextRow(row);
 }
 
 } // namespace tonvale

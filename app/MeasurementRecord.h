@@ -1,12 +1,13 @@
 #pragma once
 // One measurement's result between the instrument and the output: the
 // decoded data lines, the time stamp, name, comment, measuring conditions
-// and output switches, and the text layout of all of it.
+// and output switches, and the text and worksheet layouts of all of it.
 
 #include "OutputDestination.h"
 #include "ValueText.h"
 
 #include <array>
+#include <cstdint>
 #include <ctime>
 #include <optional>
 #include <span>
@@ -14,6 +15,7 @@
 
 namespace tonvale {
 
+class SpreadsheetOutput;
 class TextOutputWindow;
 
 class MeasurementRecord {
@@ -22,15 +24,17 @@ public:
     static constexpr int spectralValues = 39;  // 360, 370, ..., 740 nm
 
     // The program's one record, made on first use; it writes to the text
-    // output window.
+    // output window and the spreadsheet output.
     static MeasurementRecord& instance();
     // Deletes the one record; the main window does so when it is destroyed.
     static void destroyInstance();
 
-    // textWindow receives the lines of writeToText (null for a record that is
-    // only decoded); decimalPoint takes the place of '.' in text values.
+    // textWindow receives the lines of writeToText, spreadsheet the rows of
+    // writeToSpreadsheet (either null for a record that is not written
+    // there); decimalPoint takes the place of '.' in text values.
     explicit MeasurementRecord(TextOutputWindow* textWindow,
-                               std::string decimalPoint = userDecimalPoint());
+                               std::string decimalPoint = userDecimalPoint(),
+                               SpreadsheetOutput* spreadsheet = nullptr);
     virtual ~MeasurementRecord() = default;
     MeasurementRecord(const MeasurementRecord&) = delete;
     MeasurementRecord& operator=(const MeasurementRecord&) = delete;
@@ -68,6 +72,22 @@ public:
     // each data line that passes the specular filter.
     void writeToText(bool unchanged, int dataType);
 
+    // Writes the measurement to the spreadsheet output's destination: a
+    // title row when the number is 1 or the destination changed (at row 1)
+    // or the switches changed (below the last row), then one row for each
+    // data line that passes the specular filter. False, after message 140,
+    // when the destination cannot be written; a single cell that fails is
+    // reported and the rest still written. An error the spreadsheet
+    // application raises part-way (sheetwire::AutomationError, e.g. the
+    // workbook closed meanwhile) is not caught: it leaves this call with
+    // the rows written so far in place and the next row not advanced.
+    bool writeToSpreadsheet(bool unchanged, int dataType);
+    // The column titles from column at row; the next row becomes the one
+    // below them.
+    void writeSheetTitles(std::int32_t column, std::int32_t row, int dataType);
+    // Data line `line` at the next row, which then moves down one.
+    void writeSheetRow(int line, int dataType);
+
     int lineCount() const { return lineCount_; }
     double value(int line, int index) const { return values[line][index]; }
     const std::string& valueText(int line, int index) const { return valueTexts[line][index]; }
@@ -84,6 +104,7 @@ private:
     // Whether output switch i (in the order of the columns) is on.
     bool switchOn(std::size_t i) const;
 
+    SpreadsheetOutput* spreadsheet;
     TextOutputWindow* textWindow;
     std::string decimalPoint;
 

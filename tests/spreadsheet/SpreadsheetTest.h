@@ -1,0 +1,141 @@
+#pragma once
+// Spreadsheet output tests run against a fresh in-memory spreadsheet
+// application with two workbooks open: "Book1" (Sheet1, Sheet2) and
+// "結果.xls" (測定, Sheet2). The worksheet selection dialog is driven as the
+// operator would: pick a worksheet in its tree, "選択", then "閉じる(1)".
+
+#include "GuiTest.h"
+
+#include "SpreadsheetOutput.h"
+
+#include "sheetwire/Automation.h"
+#include "sheetwire/MemorySpreadsheet.h"
+#include "sheetwire/SelectWorksheetDlg.h"
+
+#include <wx/msgdlg.h>
+#include <wx/treectrl.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// Expects a message box with exactly this text, does what the operator does
+// while it is up, and answers OK.
+class ExpectMessageThen : public wxExpectModalBase<wxMessageDialog, ExpectMessageThen> {
+public:
+    ExpectMessageThen(std::string text, std::function<void()> then)
+        : text(std::move(text)), then(std::move(then))
+    {
+    }
+
+protected:
+    int OnInvoked(wxMessageDialog* dlg) const override
+    {
+        EXPECT_EQ(dlg->GetMessage().utf8_string(), text);
+        then();
+        return wxID_OK;
+    }
+
+    wxString GetDefaultDescription() const override
+    {
+        return wxString::FromUTF8("message box \"" + text + "\"");
+    }
+
+private:
+    std::string text;
+    std::function<void()> then;
+};
+
+inline const std::string message140 =
+    "出力先のワークブックとワークシートが指定されていません。\n処理を中止します。";
+inline const std::string workbookNotOpen = "指定したワークブックは開いていません。";
+
+inline std::string message131(const std::string& item)
+{
+    return item + " を転送することができませんでした。\n次のデータを転送します。";
+}
+
+inline std::string message142(const std::string& title)
+{
+    return "タイトル「" + title + "」を出力することができませんでした。\n次のタイトルを出力します。";
+}
+
+class SpreadsheetTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        sheetwire::setAutomationBackend(spreadsheet);
+        spreadsheet->addWorkbook("Book1", {"Sheet1", "Sheet2"});
+        spreadsheet->addWorkbook("結果.xls", {"測定", "Sheet2"});
+    }
+
+    void TearDown() override { sheetwire::setAutomationBackend(nullptr); }
+
+    // Runs selectDestination of target; the dialog selects worksheet of
+    // workbook when one is given, and is closed with "閉じる(1)" either way.
+    bool select(tonvale::SpreadsheetOutput& target, const std::string& workbook,
+                const std::string& worksheet)
+    {
+        GTestModalHook hook(__FILE__, __LINE__);
+        const ExpectDialog<CSelectWorksheetDlg> dialog([&](CSelectWorksheetDlg& dlg) {
+            if (!workbook.empty()) {
+                pick(dlg, workbook, worksheet);
+                press(dlg, CSelectWorksheetDlg::SelectButton);
+            }
+            press(dlg, wxID_OK);
+            // The hook reads -1 ("closed without a selection") as "not this
+            // dialog".
+            return dlg.GetReturnCode() == -1 ? wxID_CANCEL : dlg.GetReturnCode();
+        });
+        hook.AddExpectation(dialog);
+        const bool selected = target.selectDestination();
+        hook.CheckUnmetExpectations();
+        return selected;
+    }
+
+    bool select(const std::string& workbook, const std::string& worksheet)
+    {
+        return select(output, workbook, worksheet);
+    }
+
+    sheetwire::MemoryWorksheet& sheet(const std::string& workbook, const std::string& worksheet)
+    {
+        return *spreadsheet->worksheet(workbook, worksheet);
+    }
+
+    std::shared_ptr<sheetwire::MemorySpreadsheet> spreadsheet =
+        sheetwire::MemorySpreadsheet::create();
+    GTestModalHook unexpectedDialogsFail{__FILE__, __LINE__};
+    tonvale::SpreadsheetOutput output;
+
+private:
+    static void press(CSelectWorksheetDlg& dlg, int id)
+    {
+        wxWindow* button = dlg.FindWindow(id);
+        ASSERT_TRUE(button->IsEnabled()) << "button " << id;
+        wxCommandEvent event(wxEVT_BUTTON, id);
+        event.SetEventObject(button);
+        button->ProcessWindowEvent(event);
+    }
+
+    static void pick(CSelectWorksheetDlg& dlg, const std::string& workbook,
+                     const std::string& worksheet)
+    {
+        auto& tree = *wxStaticCast(dlg.FindWindow(CSelectWorksheetDlg::Tree), wxTreeCtrl);
+        wxTreeItemIdValue books;
+        for (auto book = tree.GetFirstChild(tree.GetRootItem(), books); book.IsOk();
+             book = tree.GetNextChild(tree.GetRootItem(), books)) {
+            if (tree.GetItemText(book).utf8_string() != workbook)
+                continue;
+            wxTreeItemIdValue sheets;
+            for (auto item = tree.GetFirstChild(book, sheets); item.IsOk();
+                 item = tree.GetNextChild(book, sheets)) {
+                if (tree.GetItemText(item).utf8_string() == worksheet) {
+                    tree.SelectItem(item);
+                    return;
+                }
+            }
+        }
+        ADD_FAILURE() << "no worksheet " << workbook << "/" << worksheet << " in the tree";
+    }
+};
