@@ -460,10 +460,37 @@ private:
     Document document;
 };
 
+// The workbooks as one binding sees them: the office's windows are listed
+// once, and again after the binding itself added, opened or closed one. A
+// workbook the user closes meanwhile drops out at once (its watch says so);
+// one the user opens meanwhile shows from the next binding on.
+class WorkbookList {
+public:
+    explicit WorkbookList(std::shared_ptr<Session> session) : session(std::move(session)) {}
+
+    const std::vector<Document>& documents()
+    {
+        if (!listed) {
+            list = session->spreadsheets();
+            listed = true;
+        }
+        std::erase_if(list, [](const Document& document) { return document->closed(); });
+        return list;
+    }
+
+    void changed() { listed = false; }
+
+private:
+    std::shared_ptr<Session> session;
+    std::vector<Document> list;
+    bool listed = false;
+};
+
 class CalcWorkbook : public AutomationWorkbook {
 public:
-    CalcWorkbook(std::shared_ptr<Session> session, Document document)
-        : session(std::move(session)), document(std::move(document))
+    CalcWorkbook(std::shared_ptr<Session> session, std::shared_ptr<WorkbookList> workbooks,
+                 Document document)
+        : session(std::move(session)), workbooks(std::move(workbooks)), document(std::move(document))
     {
     }
 
@@ -482,6 +509,7 @@ public:
                                           "\" has never been saved, so its changes cannot be");
                 storable->store();
             }
+            workbooks->changed();
             Reference<css::util::XCloseable>(model, UNO_QUERY_THROW)->close(true);
         });
     }
@@ -502,15 +530,20 @@ public:
 
 private:
     std::shared_ptr<Session> session;
+    std::shared_ptr<WorkbookList> workbooks;
     Document document;
 };
 
 class CalcWorkbooks : public AutomationWorkbooks {
 public:
-    explicit CalcWorkbooks(std::shared_ptr<Session> session) : session(std::move(session)) {}
+    CalcWorkbooks(std::shared_ptr<Session> session, std::shared_ptr<WorkbookList> list)
+        : session(std::move(session)), list(std::move(list))
+    {
+    }
 
     std::unique_ptr<AutomationWorkbook> Add() override
     {
+        list->changed();
         return officeCall("Workbooks.Add", [&] {
             // A window of its own, so the new workbook comes last, as in Excel.
             return workbookOf(session->desktop()->loadComponentFromURL(
@@ -522,21 +555,18 @@ public:
     std::int32_t Count() override
     {
         return officeCall("Workbooks.Count", [&] {
-            documents = session->spreadsheets();
-            listed = true;
-            return static_cast<std::int32_t>(documents.size());
+            return static_cast<std::int32_t>(list->documents().size());
         });
     }
 
     std::unique_ptr<AutomationWorkbook> Item(std::int16_t index) override
     {
-        // One walk over the office's windows serves a loop over Count.
-        if (!listed)
-            Count();
+        const auto& documents =
+            officeCall("Workbooks.Item", [&]() -> const std::vector<Document>& { return list->documents(); });
         if (index < 1 || static_cast<std::size_t>(index) > documents.size())
             throw AutomationError("Workbooks.Item(" + std::to_string(index) +
                                   "): there is no such position");
-        return std::make_unique<CalcWorkbook>(session,
+        return std::make_unique<CalcWorkbook>(session, list,
                                               documents[static_cast<std::size_t>(index - 1)]);
     }
 
@@ -548,12 +578,13 @@ public:
         return officeCall("Workbooks.Open", [&]() -> std::unique_ptr<AutomationWorkbook> {
             // A workbook that is open already is shown, as Excel does; a
             // second load would find the file locked.
-            for (const auto& document : session->spreadsheets()) {
+            for (const auto& document : list->documents()) {
                 if (document->model()->getURL() == url) {
                     controllerOf(*document, "Workbooks.Open")->getFrame()->activate();
-                    return std::make_unique<CalcWorkbook>(session, document);
+                    return std::make_unique<CalcWorkbook>(session, list, document);
                 }
             }
+            list->changed();
             const auto component =
                 session->desktop()->loadComponentFromURL(url, "_blank", 0, loadArguments());
             if (!component.is())
@@ -577,12 +608,11 @@ private:
                 closeable->close(true);
             throw AutomationError(member + ": " + notASpreadsheet);
         }
-        return std::make_unique<CalcWorkbook>(session, std::move(document));
+        return std::make_unique<CalcWorkbook>(session, list, std::move(document));
     }
 
     std::shared_ptr<Session> session;
-    std::vector<Document> documents;
-    bool listed = false;
+    std::shared_ptr<WorkbookList> list;
 };
 
 class CalcApplication : public AutomationApplication {
@@ -642,13 +672,12 @@ public:
             // hidden, so binding does not keep pulling it to the front.
             auto frame = session->desktop()->getCurrentFrame();
             if (!frame.is()) {
-                const Reference<css::container::XIndexAccess> frames(
-                    session->desktop()->getFrames(), UNO_QUERY_THROW);
+                const auto frames = session->desktop()->getFrames();
                 if (frames->getCount() == 0)
                     return;
-                frame.set(frames->getByIndex(0), UNO_QUERY_THROW);
+                frames->getByIndex(0) >>= frame;
             }
-            const Reference<css::awt::XWindow2> window(frame->getContainerWindow(), UNO_QUERY);
+            const auto window = frame.is() ? session->windowOf(frame) : nullptr;
             if (!window.is())
                 return;
             if (!visible) {
@@ -664,11 +693,12 @@ public:
 
     std::unique_ptr<AutomationWorkbooks> Workbooks() override
     {
-        return std::make_unique<CalcWorkbooks>(session);
+        return std::make_unique<CalcWorkbooks>(session, workbooks);
     }
 
 private:
     std::shared_ptr<Session> session;
+    std::shared_ptr<WorkbookList> workbooks = std::make_shared<WorkbookList>(session);
 };
 
 } // namespace

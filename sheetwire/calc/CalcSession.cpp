@@ -6,7 +6,6 @@
 #include <com/sun/star/connection/XConnection.hpp>
 #include <com/sun/star/container/NoSuchElementException.hpp>
 #include <com/sun/star/frame/Desktop.hpp>
-#include <com/sun/star/frame/XFrames.hpp>
 #include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/lang/IndexOutOfBoundsException.hpp>
 #include <cppuhelper/bootstrap.hxx>
@@ -221,28 +220,55 @@ Session::~Session()
 
 std::vector<std::shared_ptr<OpenDocument>> Session::spreadsheets()
 {
+    if (!m_frames.is())
+        m_frames = m_desktop->getFrames();
+    std::erase_if(m_shown, [](const auto& entry) { return entry.second->closed(); });
     // The Desktop's windows by position are in the order they were made
     // (other ways of listing them are not).
-    const Reference<css::container::XIndexAccess> frames(m_desktop->getFrames(), UNO_QUERY_THROW);
     std::vector<std::shared_ptr<OpenDocument>> found;
-    const sal_Int32 count = frames->getCount();
+    const sal_Int32 count = m_frames->getCount();
     for (sal_Int32 i = 0; i < count; ++i) {
         Reference<css::frame::XFrame> frame;
         try {
-            frame.set(frames->getByIndex(i), UNO_QUERY_THROW);
+            m_frames->getByIndex(i) >>= frame;
         } catch (const css::lang::IndexOutOfBoundsException&) {
             break; // windows closed while we looked
         }
-        const auto controller = frame->getController();
-        const auto model = controller.is() ? controller->getModel() : nullptr;
-        if (!model.is())
-            continue; // the Start Center, or a window still loading
-        const auto document = this->document(model);
+        if (!frame.is())
+            continue;
+        std::shared_ptr<OpenDocument> document;
+        const auto known = std::find_if(m_shown.begin(), m_shown.end(), [&frame](const auto& entry) {
+            return entry.first.get() == frame.get();
+        });
+        if (known != m_shown.end()) {
+            document = known->second;
+        } else {
+            const auto controller = frame->getController();
+            const auto model = controller.is() ? controller->getModel() : nullptr;
+            // No model: the Start Center, or a window still loading.
+            document = model.is() ? this->document(model) : nullptr;
+            if (document)
+                m_shown.emplace_back(frame, document);
+        }
         // A workbook shown in two windows is still one workbook.
         if (document && std::find(found.begin(), found.end(), document) == found.end())
             found.push_back(document);
     }
     return found;
+}
+
+Reference<css::awt::XWindow2> Session::windowOf(const Reference<css::frame::XFrame>& frame)
+{
+    for (const auto& [known, window] : m_windows) {
+        if (known.get() == frame.get())
+            return window;
+    }
+    // Frames come and go; the few of the moment are enough to remember.
+    if (m_windows.size() >= 16)
+        m_windows.clear();
+    const Reference<css::awt::XWindow2> window(frame->getContainerWindow(), UNO_QUERY);
+    m_windows.emplace_back(frame, window);
+    return window;
 }
 
 std::shared_ptr<OpenDocument> Session::document(const Reference<css::frame::XModel>& model)

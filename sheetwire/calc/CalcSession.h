@@ -6,8 +6,10 @@
 
 #include "sheetwire/Automation.h"
 
+#include <com/sun/star/awt/XWindow2.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/frame/XDesktop2.hpp>
+#include <com/sun/star/frame/XFrames.hpp>
 #include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/frame/XTitle.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
@@ -21,6 +23,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace sheetwire::calc {
@@ -110,12 +113,23 @@ public:
     std::vector<std::shared_ptr<OpenDocument>> spreadsheets();
     // The watched document behind model; null when it is no spreadsheet.
     std::shared_ptr<OpenDocument> document(const Reference<css::frame::XModel>& model);
+    // The window of a frame.
+    Reference<css::awt::XWindow2> windowOf(const Reference<css::frame::XFrame>& frame);
 
 private:
     Session() = default;
 
     Reference<css::lang::XComponent> m_bridge;
     Reference<css::frame::XDesktop2> m_desktop;
+    // The Desktop keeps one frames container for its life.
+    Reference<css::frame::XFrames> m_frames;
+    // Windows known to show a workbook: listing the workbooks then asks the
+    // office only for its windows. A window shows its workbook until the
+    // workbook closes (a window gets another document only by closing the
+    // one it had), which ends the entry.
+    std::vector<std::pair<Reference<css::frame::XFrame>, std::shared_ptr<OpenDocument>>> m_shown;
+    // A frame's window never changes.
+    std::vector<std::pair<Reference<css::frame::XFrame>, Reference<css::awt::XWindow2>>> m_windows;
     std::shared_ptr<std::atomic<bool>> m_lost = std::make_shared<std::atomic<bool>>(false);
     Reference<css::lang::XEventListener> m_bridgeListener;
     std::mutex m_lock;
