@@ -14,6 +14,7 @@
 #include "RemoteMeasureDialog.h"
 #include "Resources.h"
 #include "Settings.h"
+#include "SpreadsheetOutput.h"
 #include "Strings.h"
 #include "TextOutputWindow.h"
 #include "uikit/UiThread.h"
@@ -35,6 +36,9 @@ struct DestinationEntry {
     OutputDestination code;
     int stringId;
 };
+// Chooses the worksheet to write to; no menu item carries it.
+constexpr int commandSelectDestination = 32771;
+
 constexpr DestinationEntry destinations[] = {
     {OutputNone, 150}, {OutputSpreadsheet, 151}, {OutputText, 152}};
 
@@ -46,7 +50,8 @@ MainDialog::MainDialog(std::string settingsFile)
       settingsFile(std::move(settingsFile)),
       instrument(Instrument::instance()),
       record(MeasurementRecord::instance()),
-      textWindow(TextOutputWindow::instance())
+      textWindow(TextOutputWindow::instance()),
+      spreadsheet(SpreadsheetOutput::instance())
 {
     ensureResources();
     panel = wxXmlResource::Get()->LoadPanel(this, wxT("TONVALE_MAIN_102"));
@@ -77,6 +82,7 @@ MainDialog::MainDialog(std::string settingsFile)
     command("ID_AUTO_NAMING", &MainDialog::showAutoNaming);
     command("ID_OUTPUT_INFO", &MainDialog::showOutputInfo);
     Bind(wxEVT_MENU, [this](wxCommandEvent&) { switchToNone(); }, commandSwitchToNone);
+    Bind(wxEVT_MENU, [this](wxCommandEvent&) { selectDestination(); }, commandSelectDestination);
     Bind(wxEVT_MENU, [this](wxCommandEvent&) { Close(); }, wxID_EXIT);
     Bind(wxEVT_MENU, [this](wxCommandEvent&) {
         AboutDialog about(this);
@@ -96,6 +102,7 @@ MainDialog::~MainDialog()
     }
     Instrument::destroyInstance();
     MeasurementRecord::destroyInstance();
+    SpreadsheetOutput::destroyInstance();
 }
 
 bool MainDialog::start()
@@ -176,9 +183,8 @@ void MainDialog::changeDestination()
         break;
     case OutputSpreadsheet:
         textWindow.Hide();
-        // The worksheet selection is not available in this build: as when
-        // the operator cancels it, the destination stays none.
-        destination->SetSelection(OutputNone);
+        if (!selectDestination())
+            destination->SetSelection(OutputNone);
         break;
     case OutputText:
         textWindow.Show();
@@ -186,6 +192,11 @@ void MainDialog::changeDestination()
     default:
         break;
     }
+}
+
+bool MainDialog::selectDestination()
+{
+    return spreadsheet.selectDestination();
 }
 
 void MainDialog::switchToNone()
@@ -240,9 +251,15 @@ void MainDialog::measure()
         return;
     }
     if (target == OutputSpreadsheet) {
-        // No worksheet can have been chosen in this build.
-        showMessage(140);
-        return;
+        if (spreadsheet.workbookIndex() < 1 && spreadsheet.worksheetIndex() < 1) {
+            showMessage(140);
+            return;
+        }
+        if (!spreadsheet.checkDestination()) {
+            showMessage(140);
+            destination->SetSelection(OutputNone);
+            return;
+        }
     }
 
     if (autoNaming == 0) {
@@ -263,7 +280,14 @@ void MainDialog::measure()
             record.setName(record.makeName());
     }
 
-    record.writeToText(unchanged, dataType);
+    // An automation error while writing a row leaves this function, and the
+    // number stays: the row was not fully written.
+    if (target == OutputSpreadsheet) {
+        if (!record.writeToSpreadsheet(unchanged, dataType))
+            return;
+    } else {
+        record.writeToText(unchanged, dataType);
+    }
     store.setInt(key::mesNum, number == lastMesNum ? lastMesNum : number + 1);
 }
 

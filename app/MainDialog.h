@@ -21,6 +21,7 @@ namespace tonvale {
 class Instrument;
 class MeasurementRecord;
 class TextOutputWindow;
+class SpreadsheetOutput;
 class MeasureInfoDialog;
 class RemoteMeasureDialog;
 class AutoNamingDialog;
@@ -49,6 +50,8 @@ public:
     void measure();
     void changeDestination();
     void switchToNone();
+    // Command 32771: choose the workbook and worksheet to write to.
+    bool selectDestination();
     void showConditions();
     void showDataType();
     void showAutoNaming();
@@ -70,6 +73,7 @@ private:
     Instrument& instrument;
     MeasurementRecord& record;
     TextOutputWindow& textWindow;
+    SpreadsheetOutput& spreadsheet;
 
     bool portDialogCancelled = false;
     wxPanel* panel = nullptr;

@@ -11,6 +11,9 @@
 #include "PropertyFile.h"
 #include "RemoteMeasureDialog.h"
 #include "SimControl.h"
+#include "ChooseWorksheet.h"
+#include "sheetwire/Automation.h"
+#include "sheetwire/MemorySpreadsheet.h"
 #include "TextOutputWindow.h"
 
 #include "termin/PortSetupDialog.h"
@@ -30,6 +33,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
+const std::string message140 =
+    "出力先のワークブックとワークシートが指定されていません。\n処理を中止します。";
 const char* const exitQuestion = "SX-4810k用アクセサリーソフトウェア を終了しますか？";
 
 void press(wxWindow& dlg, int id)
@@ -78,6 +83,9 @@ protected:
         fs::remove_all(dir);
         fs::create_directories(dir);
         settingsFile = (dir / "Tonvale.INI").string();
+        sheetwire::setAutomationBackend(spreadsheet);
+        spreadsheet->addWorkbook("Book1", {"Sheet1"});
+        spreadsheet->addWorkbook("結果.ods", {"測定", "Sheet2"});
         sim.command("FLAGS 22222222");
         sim.command("SAMPLE white");
         TextOutputWindow::instance().clear();
@@ -89,6 +97,7 @@ protected:
         if (main)
             main->Destroy();
         pumpFor(std::chrono::milliseconds(20));
+        sheetwire::setAutomationBackend(nullptr);
         fs::remove_all(dir);
     }
 
@@ -115,6 +124,8 @@ protected:
         return false;
     }
 
+    std::shared_ptr<sheetwire::MemorySpreadsheet> spreadsheet =
+        sheetwire::MemorySpreadsheet::create();
     sxsim::SimProcess sim;
     fs::path dir;
     std::string settingsFile;
@@ -191,9 +202,10 @@ TEST_F(MainWindowTest, DestinationChangesShowAndHideTheTextWindow)
     selectDestination(0);
     EXPECT_FALSE(text.IsShown());
 
-    // Without a worksheet the spreadsheet destination falls back to none.
+    // Without a worksheet chosen the spreadsheet destination falls back to
+    // none.
     selectDestination(2);
-    selectDestination(1);
+    wxTEST_DIALOG(selectDestination(1), chooseWorksheet("", ""));
     EXPECT_FALSE(text.IsShown());
     EXPECT_EQ(main->destinationList()->GetSelection(), 0);
 
@@ -336,6 +348,45 @@ TEST_F(MainWindowTest, TheToolsCommandsShowTheirDialogsOverTheWindowsSettings)
     Instrument::instance().closePort();
     wxTEST_DIALOG(main->showConditions(),
                   ExpectMessage("シリアルポートがオープンされてません。\n処理を中止します。"));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, MeasurementsLandInTheChosenWorksheetUntilItIsGone)
+{
+    startConnected();
+    PropertyFile& s = main->settings();
+    s.setInt("Chk_AutoNaming", 1);
+    s.setInt("Chk_Number", 1);
+    s.setInt("Data_Type", 1);
+
+    // The spreadsheet destination needs a worksheet.
+    main->destinationList()->SetSelection(1);
+    wxTEST_DIALOG(main->measure(), ExpectMessage(message140));
+    wxTEST_DIALOG(selectDestination(1), chooseWorksheet("結果.ods", "測定"));
+    EXPECT_EQ(main->destinationList()->GetSelection(), 1);
+
+    for (int i = 0; i < 3; ++i)
+        main->measure();
+    EXPECT_EQ(s.getInt("Mes_Num"), 4);
+    const auto& sheet = *spreadsheet->worksheet("結果.ods", "測定");
+    ASSERT_NE(sheet.cell("A1"), nullptr);
+    EXPECT_EQ(sheet.cell("A1")->value, sheetwire::CellValue(std::string("測定No.")));
+    EXPECT_EQ(sheet.cell("A1")->interiorColorIndex, 15);
+    for (const char* cell : {"A2", "A3", "A4", "C4", "D4", "E4"})
+        EXPECT_NE(sheet.cell(cell), nullptr) << cell;
+    EXPECT_EQ(sheet.cell("A4")->value, sheetwire::CellValue(std::int32_t{3}));
+    EXPECT_EQ(sheet.cell("C2")->interiorColorIndex, 36) << "odd numbers are filled";
+    EXPECT_NE(sheet.cell("C3")->interiorColorIndex, 36);
+
+    // The workbook closed: message 140, the destination falls back to none
+    // and the number stays.
+    spreadsheet->closeWorkbook("結果.ods");
+    wxTEST_DIALOG(main->measure(), ExpectMessage(message140));
+    EXPECT_EQ(main->destinationList()->GetSelection(), 0);
+    EXPECT_EQ(s.getInt("Mes_Num"), 4);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 // "結果.xls" (測定, Sheet2). The worksheet selection dialog is driven as the
 // operator would: pick a worksheet in its tree, "選択", then "閉じる(1)".
 
+#include "ChooseWorksheet.h"
 #include "GuiTest.h"
 
 #include "SpreadsheetOutput.h"
@@ -13,7 +14,6 @@
 #include "sheetwire/SelectWorksheetDlg.h"
 
 #include <wx/msgdlg.h>
-#include <wx/treectrl.h>
 
 #include <functional>
 #include <string>
@@ -77,16 +77,7 @@ protected:
                 const std::string& worksheet)
     {
         GTestModalHook hook(__FILE__, __LINE__);
-        const ExpectDialog<CSelectWorksheetDlg> dialog([&](CSelectWorksheetDlg& dlg) {
-            if (!workbook.empty()) {
-                pick(dlg, workbook, worksheet);
-                press(dlg, CSelectWorksheetDlg::SelectButton);
-            }
-            press(dlg, wxID_OK);
-            // The hook reads -1 ("closed without a selection") as "not this
-            // dialog".
-            return dlg.GetReturnCode() == -1 ? wxID_CANCEL : dlg.GetReturnCode();
-        });
+        const auto dialog = chooseWorksheet(workbook, worksheet);
         hook.AddExpectation(dialog);
         const bool selected = target.selectDestination();
         hook.CheckUnmetExpectations();
@@ -107,35 +98,4 @@ protected:
         sheetwire::MemorySpreadsheet::create();
     GTestModalHook unexpectedDialogsFail{__FILE__, __LINE__};
     tonvale::SpreadsheetOutput output;
-
-private:
-    static void press(CSelectWorksheetDlg& dlg, int id)
-    {
-        wxWindow* button = dlg.FindWindow(id);
-        ASSERT_TRUE(button->IsEnabled()) << "button " << id;
-        wxCommandEvent event(wxEVT_BUTTON, id);
-        event.SetEventObject(button);
-        button->ProcessWindowEvent(event);
-    }
-
-    static void pick(CSelectWorksheetDlg& dlg, const std::string& workbook,
-                     const std::string& worksheet)
-    {
-        auto& tree = *wxStaticCast(dlg.FindWindow(CSelectWorksheetDlg::Tree), wxTreeCtrl);
-        wxTreeItemIdValue books;
-        for (auto book = tree.GetFirstChild(tree.GetRootItem(), books); book.IsOk();
-             book = tree.GetNextChild(tree.GetRootItem(), books)) {
-            if (tree.GetItemText(book).utf8_string() != workbook)
-                continue;
-            wxTreeItemIdValue sheets;
-            for (auto item = tree.GetFirstChild(book, sheets); item.IsOk();
-                 item = tree.GetNextChild(book, sheets)) {
-                if (tree.GetItemText(item).utf8_string() == worksheet) {
-                    tree.SelectItem(item);
-                    return;
-                }
-            }
-        }
-        ADD_FAILURE() << "no worksheet " << workbook << "/" << worksheet << " in the tree";
-    }
 };
