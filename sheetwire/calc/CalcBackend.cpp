@@ -66,16 +66,17 @@ struct CalcBackend::State {
         const pid_t soffice = calc::startSoffice(arguments);
         if (soffice < 0)
             return false;
-        // An office that could not start ends soon; one that handed the
-        // request on ends at once and the running office opens the pipe
-        // moments later.
+        // One that handed the request on ends at once, and the running
+        // office opens the pipe when its main loop gets to it: within a
+        // second or two, much later on a loaded machine. An office that could
+        // not start ends too, and no pipe ever comes.
         const auto start = std::chrono::steady_clock::now();
         std::optional<std::chrono::steady_clock::time_point> ended;
         while (!connect()) {
             const auto now = std::chrono::steady_clock::now();
             if (!ended && !calc::processRunning(soffice))
                 ended = now;
-            if (now - start > limit || (ended && now - *ended > 5s))
+            if (now - start > limit || (ended && now - *ended > 20s))
                 return false;
             std::this_thread::sleep_for(50ms);
         }
@@ -98,7 +99,7 @@ std::shared_ptr<AutomationApplication> CalcBackend::AttachRunning()
     if (auto session = state->liveSession())
         return calc::makeApplication(std::move(session));
     if (state->connect() ||
-        (state->officeRuns() && state->startAndConnect(10s)))
+        (state->officeRuns() && state->startAndConnect(30s)))
         return calc::makeApplication(state->session);
     return nullptr;
 }

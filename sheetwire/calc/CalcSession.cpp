@@ -210,6 +210,9 @@ Session::~Session()
         // The office went away meanwhile; nothing is left to unregister.
     }
     m_documents.clear();
+    m_shown.clear();
+    m_windows.clear();
+    m_frames.clear();
     m_desktop.clear();
     try {
         if (m_bridge.is())

@@ -22,22 +22,31 @@ AutomationBackend::~AutomationBackend() = default;
 namespace {
 
 std::mutex backendLock;
-std::shared_ptr<AutomationBackend> installed;
+
+// Never destroyed: a backend may hold a connection to the spreadsheet
+// application, and by the time static objects are destroyed at exit the
+// libraries that connection runs on are already finalised. The system closes
+// the connection with the process.
+std::shared_ptr<AutomationBackend>& installed()
+{
+    static auto* const backend = new std::shared_ptr<AutomationBackend>;
+    return *backend;
+}
 
 } // namespace
 
 std::shared_ptr<AutomationBackend> automationBackend()
 {
     std::lock_guard<std::mutex> hold(backendLock);
-    if (!installed)
-        installed = std::make_shared<CalcBackend>();
-    return installed;
+    if (!installed())
+        installed() = std::make_shared<CalcBackend>();
+    return installed();
 }
 
 void setAutomationBackend(std::shared_ptr<AutomationBackend> backend)
 {
     std::lock_guard<std::mutex> hold(backendLock);
-    installed = std::move(backend);
+    installed() = std::move(backend);
 }
 
 } // namespace sheetwire

@@ -10,6 +10,7 @@
 #include "sheetwire/CExcel.h"
 
 #include <com/sun/star/awt/XWindow2.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
 
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -249,4 +250,39 @@ TEST(CalcBinding, AnOfficeKilledDuringACallEndsTheCallWithAnError)
     EXPECT_LT(std::chrono::steady_clock::now() - started, 60s);
     EXPECT_FALSE(backend->IsRunning());
     EXPECT_EQ(backend->AttachRunning(), nullptr);
+}
+
+TEST(CalcBinding, AProgramEndsCleanlyWithItsBackendStillConnected)
+{
+    TestOffice office;
+    office.start(true);
+    int out[2];
+    ASSERT_EQ(pipe(out), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        dup2(out[1], 1);
+        execl(EXIT_WITH_BACKEND, EXIT_WITH_BACKEND, office.profileUrl.c_str(),
+              office.pipeName.c_str(), nullptr);
+        _exit(127);
+    }
+    close(out[1]);
+    std::string printed;
+    char buffer[256];
+    for (ssize_t got; (got = read(out[0], buffer, sizeof buffer)) > 0;)
+        printed.append(buffer, static_cast<std::size_t>(got));
+    close(out[0]);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+
+    // What it wrote stays, and the office carries on without it.
+    ASSERT_FALSE(printed.empty());
+    const std::string workbook = printed.substr(0, printed.find('\n'));
+    OfficeProbe probe(office.pipeName);
+    EXPECT_EQ(probe.cell(workbook, "Sheet1", "A1")->getValue(), 42);
+    Reference<css::util::XCloseable>(probe.model(workbook), css::uno::UNO_QUERY_THROW)->close(true);
+    EXPECT_EQ(probe.model(workbook), nullptr);
+    EXPECT_TRUE(office.running());
 }
