@@ -7,8 +7,8 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <optional>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 namespace sheetwire {

@@ -441,7 +441,6 @@ TEST_F(CalcObjects, VisibleShowsTheOfficeWindowAgain)
     ASSERT_FALSE(window->isVisible());
     attach()->PutVisible(true);
     EXPECT_TRUE(window->isVisible());
-    attach()->PutScreenUpdating(true);
 }
 
 TEST_F(CalcObjects, AClosedWorkbookTakesNoWritesSilently)
