@@ -117,7 +117,17 @@ public:
         return got;
     }
 
-    void SAL_CALL write(const css::uno::Sequence<sal_Int8>& bytes) override { pipe->write(bytes); }
+    // A request that cannot be written is as sure a sign of the office gone
+    // as the end of the pipe, and it may come first.
+    void SAL_CALL write(const css::uno::Sequence<sal_Int8>& bytes) override
+    {
+        try {
+            pipe->write(bytes);
+        } catch (...) {
+            lost->store(true);
+            throw;
+        }
+    }
     void SAL_CALL flush() override { pipe->flush(); }
     void SAL_CALL close() override { pipe->close(); }
     OUString SAL_CALL getDescription() override { return pipe->getDescription(); }
