@@ -512,6 +512,18 @@ void Instrument::calibrate()
         showMessage(msgCalibrated, MessageIcon::Information);
 }
 
+bool Instrument::prepareCalibratedMeasurement(int& area, int& both)
+{
+    int state = 0;
+    if (!prepareMeasurement(state, area, both))
+        return false;
+    if (state != 2) {
+        showMessage(msgNotCalibrated);
+        return false;
+    }
+    return true;
+}
+
 bool Instrument::measure(int dataType, int illuminant, int observer, int destination)
 {
     if (!isOpen()) {
@@ -520,15 +532,10 @@ bool Instrument::measure(int dataType, int illuminant, int observer, int destina
     }
     if (!waitReady())
         return false;
-    int state = 0;
     int area = 0;
     int both = 0;
-    if (!prepareMeasurement(state, area, both))
+    if (!prepareCalibratedMeasurement(area, both))
         return false;
-    if (state != 2) {
-        showMessage(msgNotCalibrated);
-        return false;
-    }
     bool measured = false;
     switch (dataType) {
     case 0:
@@ -561,15 +568,10 @@ bool Instrument::remoteMeasure(int dataType, int destination)
             instrument.cancelRequested = false;
         }
     } cancelScope{*this};
-    int state = 0;
     int area = 0;
     int both = 0;
-    if (!prepareMeasurement(state, area, both))
+    if (!prepareCalibratedMeasurement(area, both))
         return false;
-    if (state != 2) {
-        showMessage(msgNotCalibrated);
-        return false;
-    }
     if (dataType != 0 && dataType != 1) {
         showMessage(msgMeasureFailed);
         return false;

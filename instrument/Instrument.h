@@ -114,6 +114,9 @@ public:
     int receiveTimeout() const;
 
 private:
+    // prepareMeasurement, refusing (message 130) unless zero and white
+    // calibration are done for the current conditions.
+    bool prepareCalibratedMeasurement(int& area, int& both);
     bool runCalibration(const char* command, bool isWhite, bool skipEnabled, int failureMessage);
     bool receiveDataLines(int count);
     // One data line of a remote measurement; false when the wait was cancelled.
