@@ -1,5 +1,6 @@
 #include "MainDialog.h"
 
+#include "AboutCommand.h"
 #include "AboutDialog.h"
 #include "AutoNamingDialog.h"
 #include "ConditionsDialog.h"
@@ -56,6 +57,7 @@ MainDialog::MainDialog(std::string settingsFile)
     ensureResources();
     panel = wxXmlResource::Get()->LoadPanel(this, wxT("TONVALE_MAIN_102"));
     SetMenuBar(wxXmlResource::Get()->LoadMenuBar(wxT("TONVALE_MENU_129")));
+    placeAboutCommand(*this);
     SetClientSize(panel->ConvertDialogToPixels(wxSize(148, 137)));
     wxIcon icon;
     icon.CopyFromBitmap(wxXmlResource::Get()->LoadBitmap(wxT("TONVALE_ICON_128")));

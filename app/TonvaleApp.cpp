@@ -24,6 +24,7 @@ public:
         }
         ensureResources();
         auto* main = new MainDialog(settingsPath());
+        instance->markMainWindow(*main);
         SetTopWindow(main);
         if (!main->start()) {
             // The operator cancelled the port dialog: end without a word.

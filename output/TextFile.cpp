@@ -1,5 +1,9 @@
 #include "TextFile.h"
 
+#include "PlatformFiles.h"
+
+#include <filesystem>
+
 namespace tonvale {
 namespace {
 
@@ -66,13 +70,12 @@ std::string withCrLf(const std::string& text)
 
 std::string textFileBytes(const std::string& text, const std::string& path)
 {
-    return withCrLf(endsWith(path, ".csv") ? csvOf(text) : text);
+    return toFileText(withCrLf(endsWith(path, ".csv") ? csvOf(text) : text));
 }
 
 std::string withDefaultExtension(const std::string& path)
 {
-    const auto slash = path.rfind('/');
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const std::string name = std::filesystem::path(path).filename().string();
     const auto dot = name.rfind('.');
     if (dot != std::string::npos && dot > 0)
         return path;

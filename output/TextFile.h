@@ -10,7 +10,8 @@ namespace tonvale {
 // Only a path ending in exactly ".csv" (lower case) makes a CSV file: there
 // tabs become commas, and a field holding a comma, a double quote or a line
 // break is written in double quotes with its quotes doubled. Line ends are CR
-// LF, never doubled; no byte order mark.
+// LF, never doubled; no byte order mark. The text is in the encoding files
+// are kept in (UTF-8 on Linux, the ANSI code page on Windows).
 std::string textFileBytes(const std::string& text, const std::string& path);
 
 // The path with ".txt" added when its file name has no extension.

@@ -15,7 +15,9 @@
 #include <wx/textctrl.h>
 #include <wx/xrc/xmlres.h>
 
+#ifdef __WXGTK__
 #include <gtk/gtk.h>
+#endif
 
 #include <filesystem>
 
@@ -69,7 +71,11 @@ void TextOutputWindow::appendLine(const std::string& line)
 
 bool TextOutputWindow::IsShown() const
 {
+#ifdef __WXGTK__
     return wxDialog::IsShown() && gtk_widget_get_visible(GetHandle());
+#else
+    return wxDialog::IsShown();
+#endif
 }
 
 bool TextOutputWindow::Show(bool show)

@@ -2,12 +2,8 @@
 
 #include "AtomicFile.h"
 #include "Messages.h"
+#include "PlatformFiles.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <climits>
 #include <stdexcept>
 #include <system_error>
@@ -70,47 +66,32 @@ void PropertyFile::parseLine(std::string_view line)
 
 bool PropertyFile::load(const std::string& path)
 {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0 && (errno == ENOENT || errno == ENOTDIR))
-        return false;
-
-    auto fail = [&path](int error) {
-        showText(fileErrorText(path, std::error_code(error, std::system_category()), FileAccess::Read));
-        return false;
-    };
-
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return fail(errno);
-
     // Lines are taken as they arrive so that a read error keeps the entries
     // before it.
     std::string pending;
-    char chunk[8192];
-    for (;;) {
-        const ssize_t got = ::read(fd, chunk, sizeof chunk);
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            const int error = errno;
-            ::close(fd);
-            return fail(error);
-        }
-        if (got == 0)
-            break;
-        pending.append(chunk, static_cast<std::size_t>(got));
+    auto take = [this, &pending](std::string_view chunk) {
+        pending.append(chunk);
         std::size_t start = 0;
         for (auto end = pending.find('\n'); end != std::string::npos; end = pending.find('\n', start)) {
             std::string_view line(pending.data() + start, end - start);
             if (!line.empty() && line.back() == '\r')
                 line.remove_suffix(1);
-            parseLine(line);
+            parseLine(fromFileText(line));
             start = end + 1;
         }
         pending.erase(0, start);
+    };
+    std::error_code error;
+    switch (readFileChunks(path, take, error)) {
+    case ReadResult::Missing:
+        return false;
+    case ReadResult::Failed:
+        showText(fileErrorText(path, error, FileAccess::Read));
+        return false;
+    case ReadResult::Read:
+        break;
     }
-    ::close(fd);
-    parseLine(pending);
+    parseLine(fromFileText(pending));
     return true;
 }
 
@@ -123,7 +104,7 @@ void PropertyFile::save(const std::string& path) const
         contents += value;
         contents += "\r\n";
     }
-    if (const auto error = writeFileAtomically(path, contents))
+    if (const auto error = writeFileAtomically(path, toFileText(contents)))
         showText(fileErrorText(path, error, FileAccess::Write));
 }
 

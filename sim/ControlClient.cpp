@@ -4,40 +4,155 @@
 #include <cstring>
 #include <stdexcept>
 
+#ifdef _WIN32
+// The Windows edition's tests reach the simulator over loopback TCP only.
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#else
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
+#endif
 
 namespace sxsim {
+namespace {
 
-ControlClient::ControlClient(const std::string& socketPath)
+#ifdef _WIN32
+using Socket = SOCKET;
+constexpr Socket noSocket = INVALID_SOCKET;
+constexpr int noSignal = 0;
+
+void closeSocket(Socket s)
+{
+    closesocket(s);
+}
+
+int pollOne(Socket s, int ms)
+{
+    WSAPOLLFD p{s, POLLIN, 0};
+    return WSAPoll(&p, 1, ms);
+}
+
+std::string lastError()
+{
+    return "socket error " + std::to_string(WSAGetLastError());
+}
+
+bool interrupted()
+{
+    return false;
+}
+
+// Winsock is started once for the process and left running.
+void startSockets()
+{
+    static const bool started = [] {
+        WSADATA data;
+        return WSAStartup(MAKEWORD(2, 2), &data) == 0;
+    }();
+    if (!started)
+        throw std::runtime_error("cannot start Winsock");
+}
+#else
+using Socket = int;
+constexpr Socket noSocket = -1;
+constexpr int noSignal = MSG_NOSIGNAL;
+
+void closeSocket(Socket s)
+{
+    close(s);
+}
+
+int pollOne(Socket s, int ms)
+{
+    pollfd p{s, POLLIN, 0};
+    return poll(&p, 1, ms);
+}
+
+std::string lastError()
+{
+    return std::strerror(errno);
+}
+
+bool interrupted()
+{
+    return errno == EINTR;
+}
+
+void startSockets() {}
+
+Socket connectUnix(const std::string& path)
 {
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
-    if (socketPath.size() >= sizeof address.sun_path)
-        throw std::runtime_error("control socket path too long: " + socketPath);
-    std::strcpy(address.sun_path, socketPath.c_str());
-    fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0 || connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-        const std::string reason = std::strerror(errno);
-        if (fd >= 0)
-            close(fd);
-        throw std::runtime_error("cannot reach " + socketPath + ": " + reason);
+    if (path.size() >= sizeof address.sun_path)
+        throw std::runtime_error("control socket path too long: " + path);
+    std::strcpy(address.sun_path, path.c_str());
+    const Socket s = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (s < 0 || connect(s, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        const std::string reason = lastError();
+        if (s >= 0)
+            closeSocket(s);
+        throw std::runtime_error("cannot reach " + path + ": " + reason);
     }
+    return s;
+}
+#endif
+
+Socket connectTcp(const std::string& endpoint)
+{
+    std::string rest = endpoint.substr(4);
+    std::string host = "127.0.0.1";
+    if (const auto colon = rest.rfind(':'); colon != std::string::npos) {
+        host = rest.substr(0, colon);
+        rest = rest.substr(colon + 1);
+    }
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    char* end = nullptr;
+    const long port = std::strtol(rest.c_str(), &end, 10);
+    if (rest.empty() || *end != '\0' || port <= 0 || port > 65535 ||
+        inet_pton(AF_INET, host.c_str(), &address.sin_addr) != 1)
+        throw std::runtime_error("not a control endpoint: " + endpoint);
+    address.sin_port = htons(static_cast<unsigned short>(port));
+    startSockets();
+    const Socket s = socket(AF_INET, SOCK_STREAM, 0);
+    if (s == noSocket ||
+        connect(s, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        const std::string reason = lastError();
+        if (s != noSocket)
+            closeSocket(s);
+        throw std::runtime_error("cannot reach " + endpoint + ": " + reason);
+    }
+    return s;
+}
+
+} // namespace
+
+ControlClient::ControlClient(const std::string& endpoint)
+{
+#ifdef _WIN32
+    fd = connectTcp(endpoint);
+#else
+    fd = endpoint.compare(0, 4, "tcp:") == 0 ? connectTcp(endpoint) : connectUnix(endpoint);
+#endif
 }
 
 ControlClient::~ControlClient()
 {
-    close(fd);
+    closeSocket(Socket(fd));
 }
 
 std::vector<std::string> ControlClient::request(const std::string& line,
                                                 std::chrono::milliseconds limit)
 {
+    const Socket s = Socket(fd);
     const std::string out = line + "\n";
     for (std::size_t sent = 0; sent < out.size();) {
-        const ssize_t n = send(fd, out.data() + sent, out.size() - sent, MSG_NOSIGNAL);
+        const auto n = send(s, out.data() + sent, int(out.size() - sent), noSignal);
         if (n <= 0)
             throw std::runtime_error("simulator gone while sending " + line);
         sent += static_cast<std::size_t>(n);
@@ -55,14 +170,13 @@ std::vector<std::string> ControlClient::request(const std::string& line,
         }
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
-        pollfd p{fd, POLLIN, 0};
-        const int ready = left.count() > 0 ? poll(&p, 1, static_cast<int>(left.count())) : 0;
-        if (ready < 0 && errno == EINTR)
+        const int ready = left.count() > 0 ? pollOne(s, static_cast<int>(left.count())) : 0;
+        if (ready < 0 && interrupted())
             continue;
         if (ready <= 0)
             throw std::runtime_error("simulator did not answer " + line);
         char buffer[4096];
-        const ssize_t n = read(fd, buffer, sizeof buffer);
+        const auto n = recv(s, buffer, sizeof buffer, 0);
         if (n <= 0)
             throw std::runtime_error("simulator gone while answering " + line);
         pending.append(buffer, static_cast<std::size_t>(n));

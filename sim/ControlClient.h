@@ -2,6 +2,7 @@
 // A connection to a running simulator's control socket.
 
 #include <chrono>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -9,8 +10,10 @@ namespace sxsim {
 
 class ControlClient {
 public:
-    // Throws std::runtime_error when nobody listens at socketPath.
-    explicit ControlClient(const std::string& socketPath);
+    // endpoint: a Unix socket's path (not on Windows), or "tcp:PORT" or
+    // "tcp:HOST:PORT" (HOST an IPv4 address, 127.0.0.1 when left out).
+    // Throws std::runtime_error when nobody listens there.
+    explicit ControlClient(const std::string& endpoint);
     ~ControlClient();
 
     ControlClient(const ControlClient&) = delete;
@@ -23,7 +26,11 @@ public:
                                      std::chrono::milliseconds limit = std::chrono::seconds(10));
 
 private:
+#ifdef _WIN32
+    std::uintptr_t fd; // SOCKET
+#else
     int fd = -1;
+#endif
     std::string pending;
 };
 

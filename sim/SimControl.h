@@ -4,14 +4,20 @@
 // simulator links its line as the port (COM1 unless told otherwise), waits
 // until it answers, and ends it when destroyed.
 //
+// The Windows edition's tests run under Wine and start the very same Linux
+// simulator (Wine runs Unix programs too); there COMn leads to
+// $TONVALE_WINE_PORTS/termin/ports/COMn through the prefix's port mapping,
+// the simulator links its line there, and control goes over loopback TCP.
+//
 //   sxsim::SimProcess sim;                 // COM1 now leads to the simulator
 //   sim.command("FLAGS 22000000");         // calibrated for every condition
 //   ... open "COM1" with termin::SerialPort and talk ...
 //   auto received = sim.log();             // what arrived, and when
 //
-// While a SimProcess lives, XDG_CONFIG_HOME of the test process points at
-// its private directory, so that Termin finds the port there; the old value
-// comes back when it is destroyed. One SimProcess at a time per process.
+// On Linux, while a SimProcess lives, XDG_CONFIG_HOME of the test process
+// points at its private directory, so that Termin finds the port there; the
+// old value comes back when it is destroyed. One SimProcess at a time per
+// process (under Wine: per prefix, since the port mapping is the prefix's).
 
 #include "ControlClient.h"
 
@@ -23,7 +29,9 @@
 #include <string>
 #include <vector>
 
+#ifndef _WIN32
 #include <sys/types.h>
+#endif
 
 namespace sxsim {
 
@@ -68,7 +76,8 @@ public:
     std::vector<ReceivedCommand> log();
 
     // Sends the signal and waits for the simulator to end; returns its exit
-    // status, or 128 + signal number when a signal killed it.
+    // status, or 128 + signal number when a signal killed it. Under Wine the
+    // simulator is asked to quit whatever the signal; 0 once it has.
     int stop(int signal = SIGTERM);
 
     // Everything the simulator printed: its start-up lines and the traffic.
@@ -81,8 +90,12 @@ private:
     std::string slave;
     std::string link;
     std::string controlSocket;
+#ifdef _WIN32
+    bool running = false;
+#else
     pid_t pid = -1;
     std::optional<std::string> savedConfigHome;
+#endif
     std::unique_ptr<ControlClient> client;
 };
 

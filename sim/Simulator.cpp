@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <charconv>
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <sstream>
@@ -20,6 +21,8 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <netinet/in.h>
+#include <arpa/inet.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -55,6 +58,8 @@ const char* const controlCommandHelp =
     "  SILENT                   no reply at all\n"
     "  DELAY seconds            the reply that much later\n"
     "An injected ER line in the first reply line undoes the command's effect.\n"
+    "  SEND text                these bytes on the line now, outside any reply\n"
+    "                           (escapes as for REPLY)\n"
     "  LOG                      received command lines: monotonic ms, escaped bytes\n"
     "  CLEARLOG                 empties the log\n"
     "  QUIT                     ends the simulator\n"
@@ -104,6 +109,17 @@ long long monotonicMs(std::chrono::steady_clock::time_point when)
 {
     return std::chrono::duration_cast<std::chrono::milliseconds>(when.time_since_epoch())
         .count();
+}
+
+// The text after a command word of the given length and one blank, spaces
+// included.
+std::string_view restOf(std::string_view line, std::size_t wordLength)
+{
+    const std::size_t start = std::min(line.find_first_not_of(' '), line.size());
+    std::string_view rest = line.substr(std::min(start + wordLength, line.size()));
+    if (!rest.empty() && rest.front() == ' ')
+        rest.remove_prefix(1);
+    return rest;
 }
 
 void setNonBlocking(int fd)
@@ -161,34 +177,10 @@ Simulator::Simulator(const SimulatorOptions& opts)
     if (watch < 0 || inotify_add_watch(watch, slave.c_str(), IN_OPEN) < 0)
         throw systemError("inotify " + slave);
 
-    if (!options.controlPath.empty()) {
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        if (options.controlPath.size() >= sizeof address.sun_path)
-            throw std::runtime_error("control socket path too long: " + options.controlPath);
-        std::strcpy(address.sun_path, options.controlPath.c_str());
-        struct stat info {};
-        if (lstat(options.controlPath.c_str(), &info) == 0) {
-            if (!S_ISSOCK(info.st_mode))
-                throw std::runtime_error(options.controlPath + " exists and is not a socket");
-            // A socket somebody still answers on belongs to a running
-            // simulator; only a leftover one may go.
-            const int probe = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-            const bool live =
-                probe >= 0 &&
-                connect(probe, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
-            if (probe >= 0)
-                close(probe);
-            if (live)
-                throw std::runtime_error(options.controlPath + " is in use by a running simulator");
-            unlink(options.controlPath.c_str());
-        }
-        listener = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-        if (listener < 0 ||
-            bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
-            listen(listener, 8) != 0)
-            throw systemError("control socket " + options.controlPath);
-    }
+    if (isTcpEndpoint(options.controlPath))
+        listenOnTcp(options.controlPath.substr(4));
+    else if (!options.controlPath.empty())
+        listenOnUnixSocket(options.controlPath);
 
     // Last, so that a simulator that cannot start never takes the port name
     // from one that runs.
@@ -198,11 +190,64 @@ Simulator::Simulator(const SimulatorOptions& opts)
         } catch (const std::runtime_error&) {
             if (listener >= 0) {
                 close(listener);
-                unlink(options.controlPath.c_str());
+                if (!isTcpEndpoint(options.controlPath))
+                    unlink(options.controlPath.c_str());
             }
             throw;
         }
     }
+}
+
+void Simulator::listenOnUnixSocket(const std::string& path)
+{
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.size() >= sizeof address.sun_path)
+        throw std::runtime_error("control socket path too long: " + path);
+    std::strcpy(address.sun_path, path.c_str());
+    struct stat info {};
+    if (lstat(path.c_str(), &info) == 0) {
+        if (!S_ISSOCK(info.st_mode))
+            throw std::runtime_error(path + " exists and is not a socket");
+        // A socket somebody still answers on belongs to a running
+        // simulator; only a leftover one may go.
+        const int probe = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        const bool live =
+            probe >= 0 &&
+            connect(probe, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+        if (probe >= 0)
+            close(probe);
+        if (live)
+            throw std::runtime_error(path + " is in use by a running simulator");
+        unlink(path.c_str());
+    }
+    listener = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (listener < 0 ||
+        bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+        listen(listener, 8) != 0)
+        throw systemError("control socket " + path);
+    endpoint = path;
+}
+
+// For programs that cannot reach a Unix socket (the Windows edition's tests
+// under Wine): a loopback port, 0 for one the system picks.
+void Simulator::listenOnTcp(const std::string& port)
+{
+    const auto number = integer(port, 0, 65535);
+    if (!number)
+        throw std::runtime_error("control port 0-65535: " + port);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(*number));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    socklen_t length = sizeof address;
+    if (listener < 0 ||
+        bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+        listen(listener, 8) != 0 ||
+        getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+        throw systemError("control port " + port);
+    endpoint = "tcp:127.0.0.1:" + std::to_string(ntohs(address.sin_port));
 }
 
 Simulator::~Simulator()
@@ -211,7 +256,8 @@ Simulator::~Simulator()
         close(peer.fd);
     if (listener >= 0) {
         close(listener);
-        unlink(options.controlPath.c_str());
+        if (!isTcpEndpoint(options.controlPath))
+            unlink(options.controlPath.c_str());
     }
     for (int fd : {watch, master, signals})
         if (fd >= 0)
@@ -588,12 +634,7 @@ std::string Simulator::control(std::string_view line)
         return "OK\n";
     }
     if (command == "REPLY") {
-        // The text is the rest of the line as given, spaces included.
-        const std::size_t start = std::min(line.find_first_not_of(' '), line.size());
-        std::string_view rest = line.substr(std::min(start + 5, line.size()));
-        if (!rest.empty() && rest.front() == ' ')
-            rest.remove_prefix(1);
-        auto text = unescapeBytes(rest);
+        auto text = unescapeBytes(restOf(line, 5));
         if (!text)
             return "ERR bad escape\n";
         injections.push_back({LineFault::Reply, *text});
@@ -622,6 +663,14 @@ std::string Simulator::control(std::string_view line)
             seconds > 3600)
             return "ERR seconds 0-3600\n";
         nextDelay = std::chrono::milliseconds(static_cast<long long>(seconds * 1000 + 0.5));
+        return "OK\n";
+    }
+    if (command == "SEND") {
+        auto bytes = unescapeBytes(restOf(line, 4));
+        if (!bytes)
+            return "ERR bad escape\n";
+        if (!bytes->empty())
+            tx.push_back({now, *bytes, *bytes});
         return "OK\n";
     }
     if (command == "LOG" && args.size() == 1) {

@@ -19,13 +19,22 @@ namespace sxsim {
 
 struct SimulatorOptions {
     std::string portName;    // published under this port name when not empty
-    std::string controlPath; // control socket when not empty
+    // Control socket when not empty: a Unix socket's path, or "tcp:PORT" for
+    // a loopback port (0: the system picks one).
+    std::string controlPath;
     bool pace = false;
     std::chrono::milliseconds measureTime{0};
     std::chrono::milliseconds calibrateTime{0};
     int productId = 3;
     std::string colordDir;
 };
+
+// True for a control endpoint "tcp:PORT" (or "tcp:HOST:PORT" on the client's
+// side) rather than a Unix socket's path.
+inline bool isTcpEndpoint(const std::string& endpoint)
+{
+    return endpoint.compare(0, 4, "tcp:") == 0;
+}
 
 // The control commands, as HELP and sxsim --help show them.
 extern const char* const controlCommandHelp;
@@ -43,6 +52,8 @@ public:
     const std::string& slavePath() const { return slave; }
     std::string linkPath() const { return link ? link->path() : std::string(); }
     const Colorimeter& colours() const { return colorimeter; }
+    // Where the control socket listens: its path, or "tcp:127.0.0.1:PORT".
+    const std::string& controlEndpoint() const { return endpoint; }
 
     // Serves the line and the control socket until SIGINT, SIGTERM, SIGHUP
     // or QUIT.
@@ -82,6 +93,8 @@ private:
     void sendDueBytes(TimePoint now);
     std::optional<TimePoint> nextWake() const;
     void portClosed();
+    void listenOnUnixSocket(const std::string& path);
+    void listenOnTcp(const std::string& port);
     void acceptPeer();
     bool servePeer(Peer& peer);
     std::string control(std::string_view line);
@@ -96,6 +109,7 @@ private:
     int watch = -1; // notices the program opening the line
     int listener = -1;
     std::string slave;
+    std::string endpoint;
     std::unique_ptr<PortLink> link;
     std::vector<Peer> peers;
 

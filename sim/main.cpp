@@ -15,9 +15,9 @@
 namespace {
 
 const char* const usage =
-    "Usage: sxsim [--link COMn] [--control PATH] [--product N] [--pace]\n"
+    "Usage: sxsim [--link COMn] [--control ENDPOINT] [--product N] [--pace]\n"
     "             [--measure-ms N] [--calibrate-ms N]\n"
-    "       sxsim --control PATH --send COMMAND [--send COMMAND ...]\n"
+    "       sxsim --control ENDPOINT --send COMMAND [--send COMMAND ...]\n"
     "\n"
     "Simulates an SX-4810k spectrophotometer on a serial line. The line is a\n"
     "pseudo-terminal whose path is printed at start; it stays valid however\n"
@@ -26,7 +26,9 @@ const char* const usage =
     "  --link COMn        publish the line as port COMn (COM1-COM9): a symbolic\n"
     "                     link $XDG_CONFIG_HOME/termin/ports/COMn (default\n"
     "                     ~/.config/termin/ports/COMn), removed on exit\n"
-    "  --control PATH     take control commands on this Unix socket\n"
+    "  --control ENDPOINT take control commands on this Unix socket (a path),\n"
+    "                     or on a loopback TCP port: tcp:PORT (tcp:0 picks a\n"
+    "                     free one; the start-up lines name it)\n"
     "  --send COMMAND     with --control: send COMMAND to the simulator\n"
     "                     listening there, print its answer and exit\n"
     "  --product N        product ID (3 SX-4810k, the default; 13 SX-4800k)\n"
@@ -81,6 +83,22 @@ int send(const std::string& socketPath, const std::vector<std::string>& commands
         }
     }
     return ok ? 0 : 1;
+}
+
+// Runs the simulator until it is told to stop.
+void serve(const sxsim::SimulatorOptions& options)
+{
+    sxsim::Simulator simulator(options);
+    std::printf("line %s\n", simulator.slavePath().c_str());
+    if (!options.portName.empty())
+        std::printf("port %s: %s -> %s\n", options.portName.c_str(),
+                    simulator.linkPath().c_str(), simulator.slavePath().c_str());
+    if (!options.controlPath.empty())
+        std::printf("control %s\n", simulator.controlEndpoint().c_str());
+    for (const std::string& note : simulator.colours().substitutions())
+        std::printf("note: %s\n", note.c_str());
+    std::printf("ready\n");
+    simulator.run();
 }
 
 } // namespace
@@ -141,23 +159,15 @@ int main(int argc, char** argv)
     try {
         if (!commands.empty()) {
             if (options.controlPath.empty()) {
-                std::fprintf(stderr, "sxsim: --send needs --control PATH\n");
+                std::fprintf(stderr, "sxsim: --send needs --control ENDPOINT\n");
                 return 2;
             }
             return send(options.controlPath, commands);
         }
 
-        sxsim::Simulator simulator(options);
-        std::printf("line %s\n", simulator.slavePath().c_str());
-        if (!options.portName.empty())
-            std::printf("port %s: %s -> %s\n", options.portName.c_str(),
-                        simulator.linkPath().c_str(), simulator.slavePath().c_str());
-        if (!options.controlPath.empty())
-            std::printf("control %s\n", options.controlPath.c_str());
-        for (const std::string& note : simulator.colours().substitutions())
-            std::printf("note: %s\n", note.c_str());
-        std::printf("ready\n");
-        simulator.run();
+        serve(options);
+        // The simulator is gone: its link removed, the line let go.
+        std::printf("stopped\n");
         return 0;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "sxsim: %s\n", e.what());

@@ -125,4 +125,9 @@ std::uint64_t CalcBackend::messagesReceived() const
     return state->traffic->messagesReceived.load();
 }
 
+std::shared_ptr<AutomationBackend> makePlatformBackend()
+{
+    return std::make_shared<CalcBackend>();
+}
+
 } // namespace sheetwire

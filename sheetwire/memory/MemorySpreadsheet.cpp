@@ -573,4 +573,41 @@ bool MemorySpreadsheet::IsRunning()
     return running;
 }
 
+std::string MemorySpreadsheet::describe() const
+{
+    auto optional = [](const auto& value) {
+        return value ? std::to_string(*value) : std::string("-");
+    };
+    std::string text = std::string("running ") + (running ? "yes" : "no") + " visible " +
+                       (visible ? "yes" : "no") + " screen-updating " +
+                       (screenUpdating ? "yes" : "no") + "\n";
+    for (const auto& book : workbooks) {
+        text += "workbook " + book->name + (book == activeWorkbook ? " (active)" : "") + "\n";
+        for (const auto& sheet : book->worksheets) {
+            text += "  worksheet " + sheet->name +
+                    (sheet == book->activeWorksheet ? " (active)" : "") + " active cell " +
+                    std::to_string(sheet->activeColumn) + "," + std::to_string(sheet->activeRow) +
+                    "\n";
+            for (const auto& [position, cell] : sheet->cells) {
+                text += "    cell " + std::to_string(position.first) + "," +
+                        std::to_string(position.second) + " " +
+                        (cell.value ? sheetwire::describe(*cell.value) : std::string("-")) +
+                        " font " + optional(cell.fontColorIndex) + " interior " +
+                        optional(cell.interiorColorIndex) + " pattern " +
+                        optional(cell.interiorPattern) + " align " +
+                        optional(cell.horizontalAlignment) + "/" +
+                        optional(cell.verticalAlignment) + "\n";
+            }
+            for (const std::int32_t column : sheet->autoFitColumns)
+                text += "    fitted column " + std::to_string(column) + "\n";
+            for (const MemoryBorder& b : sheet->borders)
+                text += "    border " + std::to_string(b.firstColumn) + "," + std::to_string(b.firstRow) +
+                        ":" + std::to_string(b.lastColumn) + "," + std::to_string(b.lastRow) + " " +
+                        std::to_string(b.lineStyle) + " " + std::to_string(b.weight) + " " +
+                        std::to_string(b.colorIndex) + " " + std::to_string(b.color) + "\n";
+        }
+    }
+    return text;
+}
+
 } // namespace sheetwire

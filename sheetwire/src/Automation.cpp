@@ -1,6 +1,6 @@
 #include "sheetwire/Automation.h"
 
-#include "sheetwire/CalcBackend.h"
+#include "PlatformBackend.h"
 
 #include <mutex>
 
@@ -39,7 +39,7 @@ std::shared_ptr<AutomationBackend> automationBackend()
 {
     std::lock_guard<std::mutex> hold(backendLock);
     if (!installed())
-        installed() = std::make_shared<CalcBackend>();
+        installed() = makePlatformBackend();
     return installed();
 }
 

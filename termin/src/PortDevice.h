@@ -1,7 +1,8 @@
 #pragma once
 // The platform seam of the serial link: one implementation per platform
-// (PortDevicePosix.cpp on termios). The portable SerialPort drives it and
-// turns its failures into SerialPortException with the system's own text.
+// (PortDevicePosix.cpp on termios, PortDeviceWin32.cpp on the Win32 comm
+// functions). The portable SerialPort drives it and turns its failures into
+// SerialPortException with the system's own text.
 
 #include <chrono>
 #include <string>
@@ -49,8 +50,15 @@ public:
     void clearWake();
 
 private:
+#ifdef _WIN32
+    // HANDLEs, kept opaque so that <windows.h> stays out of this header.
+    void* port = nullptr;      // null while closed
+    void* readDone = nullptr;  // manual-reset event of the pending read
+    void* wakeEvent = nullptr; // manual-reset: set by wake(), reset by clearWake()
+#else
     int fd = -1;
     int wakeFd = -1;
+#endif
 };
 
 // The text of the calling thread's last system error.

@@ -128,7 +128,8 @@ public:
 };
 
 // The backend every CExcel binds through. Until one is installed it is the
-// LibreOffice of this user's default profile (CalcBackend).
+// platform's spreadsheet application: on Linux the LibreOffice of this
+// user's default profile (CalcBackend), on Windows Excel (ExcelBackend).
 SHEETWIRE_EXPORT std::shared_ptr<AutomationBackend> automationBackend();
 
 // Installs backend for the whole process; null restores the default.

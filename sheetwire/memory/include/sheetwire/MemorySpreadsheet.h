@@ -86,6 +86,13 @@ public:
     // file's name and holds these worksheets.
     void addFile(const std::string& path, const std::vector<std::string>& worksheets);
 
+    // The application's whole state as text, one fact per line, so that two
+    // applications can be compared: whether it runs and shows, its workbooks
+    // in order with their worksheets, every cell that was set (value with its
+    // type, colours, pattern, alignment), fitted columns, borders, the active
+    // cell of each worksheet and the active workbook and worksheet.
+    std::string describe() const;
+
     std::shared_ptr<AutomationApplication> AttachRunning() override;
     std::shared_ptr<AutomationApplication> Launch() override;
     bool IsRunning() override;

@@ -108,6 +108,9 @@ void SingleInstance::listen()
     }
 }
 
+// A later start reaches this instance through its socket instead.
+void SingleInstance::markMainWindow(wxWindow&) {}
+
 bool SingleInstance::activateFirst() const
 {
     sockaddr_un addr;

@@ -1,0 +1,31 @@
+#pragma once
+// What the program's own files (settings, saved text) need from the
+// platform, besides replacing them atomically (AtomicFile.h): reading in
+// chunks, and the encoding text is kept in on disk. One implementation per
+// platform: PlatformFilesPosix.cpp, PlatformFilesWin32.cpp.
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <system_error>
+
+namespace tonvale {
+
+enum class ReadResult { Read, Missing, Failed };
+
+// Hands the bytes of the file at path to take as they arrive, so that a read
+// error part-way keeps what came before it. Missing (nothing read) when the
+// file or a directory above it does not exist; Failed with the system's
+// reason in error.
+ReadResult readFileChunks(const std::string& path,
+                          const std::function<void(std::string_view)>& take,
+                          std::error_code& error);
+
+// Text inside the program is UTF-8. On disk it is what other programs of the
+// platform expect: UTF-8 on Linux, the system's ANSI code page on Windows
+// (code page 932 on a Japanese Windows), where a character the code page
+// lacks becomes the code page's default character.
+std::string toFileText(std::string_view utf8);
+std::string fromFileText(std::string_view fileText);
+
+} // namespace tonvale

@@ -1,0 +1,225 @@
+#include "Dispatch.h"
+
+#include <wx/log.h>
+
+#include <algorithm>
+
+namespace sheetwire::excel {
+
+std::wstring toUtf16(const std::string& utf8)
+{
+    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), nullptr, 0);
+    std::wstring wide(std::size_t(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), wide.data(), length);
+    return wide;
+}
+
+std::string toUtf8(const wchar_t* text, std::size_t length)
+{
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text, int(length), nullptr, 0, nullptr, nullptr);
+    std::string utf8(std::size_t(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, int(length), utf8.data(), size, nullptr, nullptr);
+    return utf8;
+}
+
+std::string systemText(HRESULT result)
+{
+    return wxSysErrorMsgStr(static_cast<unsigned long>(result)).utf8_string();
+}
+
+Variant::Variant(const Variant& other)
+{
+    VariantInit(&value);
+    VariantCopy(&value, &other.value);
+}
+
+Variant Variant::int16(std::int16_t number)
+{
+    Variant v;
+    v.value.vt = VT_I2;
+    v.value.iVal = number;
+    return v;
+}
+
+Variant Variant::int32(std::int32_t number)
+{
+    Variant v;
+    v.value.vt = VT_I4;
+    v.value.lVal = number;
+    return v;
+}
+
+Variant Variant::real(double number)
+{
+    Variant v;
+    v.value.vt = VT_R8;
+    v.value.dblVal = number;
+    return v;
+}
+
+Variant Variant::boolean(bool flag)
+{
+    Variant v;
+    v.value.vt = VT_BOOL;
+    v.value.boolVal = flag ? VARIANT_TRUE : VARIANT_FALSE;
+    return v;
+}
+
+Variant Variant::text(const std::string& utf8)
+{
+    const std::wstring wide = toUtf16(utf8);
+    Variant v;
+    v.value.vt = VT_BSTR;
+    v.value.bstrVal = SysAllocStringLen(wide.data(), UINT(wide.size()));
+    return v;
+}
+
+Variant Variant::null()
+{
+    Variant v;
+    v.value.vt = VT_NULL;
+    return v;
+}
+
+Variant Variant::omitted()
+{
+    Variant v;
+    v.value.vt = VT_ERROR;
+    v.value.scode = DISP_E_PARAMNOTFOUND;
+    return v;
+}
+
+Variant Variant::dispatch(IDispatch* object)
+{
+    Variant v;
+    v.value.vt = VT_DISPATCH;
+    v.value.pdispVal = object;
+    if (object != nullptr)
+        object->AddRef();
+    return v;
+}
+
+Variant Variant::cell(const CellValue& cellValue)
+{
+    if (const auto* number = std::get_if<std::int32_t>(&cellValue))
+        return int32(*number);
+    if (const auto* number = std::get_if<double>(&cellValue))
+        return real(*number);
+    return text(std::get<std::string>(cellValue));
+}
+
+Dispatch::~Dispatch()
+{
+    if (object != nullptr)
+        object->Release();
+}
+
+Dispatch::Dispatch(const Dispatch& other) : object(other.object), name(other.name)
+{
+    if (object != nullptr)
+        object->AddRef();
+}
+
+Dispatch& Dispatch::operator=(Dispatch other) noexcept
+{
+    std::swap(object, other.object);
+    std::swap(name, other.name);
+    return *this;
+}
+
+Variant Dispatch::invoke(const char* member, DISPID id, WORD kind,
+                         std::vector<Variant> arguments) const
+{
+    const std::string what = name + "." + member;
+    if (object == nullptr)
+        throw AutomationError(what + ": " + systemText(E_POINTER));
+    // Invoke takes the arguments last to first.
+    std::reverse(arguments.begin(), arguments.end());
+    std::vector<VARIANT> raw;
+    raw.reserve(arguments.size());
+    for (Variant& argument : arguments)
+        raw.push_back(argument.get());
+    DISPPARAMS parameters{};
+    parameters.rgvarg = raw.empty() ? nullptr : raw.data();
+    parameters.cArgs = UINT(raw.size());
+    DISPID putId = DISPID_PROPERTYPUT;
+    if (kind == DISPATCH_PROPERTYPUT) {
+        parameters.rgdispidNamedArgs = &putId;
+        parameters.cNamedArgs = 1;
+    }
+    Variant result;
+    EXCEPINFO exception{};
+    UINT argumentError = 0;
+    const HRESULT status =
+        object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, kind, &parameters,
+                       kind == DISPATCH_PROPERTYPUT ? nullptr : &result.get(), &exception,
+                       &argumentError);
+    if (SUCCEEDED(status))
+        return result;
+
+    std::string reason;
+    if (status == DISP_E_EXCEPTION) {
+        if (exception.pfnDeferredFillIn != nullptr)
+            exception.pfnDeferredFillIn(&exception);
+        if (exception.bstrDescription != nullptr)
+            reason = toUtf8(exception.bstrDescription, SysStringLen(exception.bstrDescription));
+        if (reason.empty())
+            reason = systemText(exception.scode != 0 ? exception.scode : HRESULT(exception.wCode));
+        SysFreeString(exception.bstrSource);
+        SysFreeString(exception.bstrDescription);
+        SysFreeString(exception.bstrHelpFile);
+    } else {
+        reason = systemText(status);
+    }
+    while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == ' '))
+        reason.pop_back();
+    throw AutomationError(what + ": " + reason);
+}
+
+Variant Dispatch::get(const char* member, DISPID id, std::vector<Variant> arguments) const
+{
+    return invoke(member, id, DISPATCH_PROPERTYGET | DISPATCH_METHOD, std::move(arguments));
+}
+
+void Dispatch::put(const char* member, DISPID id, Variant value) const
+{
+    std::vector<Variant> arguments;
+    arguments.push_back(std::move(value));
+    invoke(member, id, DISPATCH_PROPERTYPUT, std::move(arguments));
+}
+
+Variant Dispatch::call(const char* member, DISPID id, std::vector<Variant> arguments) const
+{
+    return invoke(member, id, DISPATCH_METHOD, std::move(arguments));
+}
+
+Dispatch Dispatch::getObject(const char* member, DISPID id, const char* resultName,
+                             std::vector<Variant> arguments) const
+{
+    Variant result = get(member, id, std::move(arguments));
+    if (result.get().vt != VT_DISPATCH || result.get().pdispVal == nullptr)
+        throw AutomationError(name + "." + member + ": " + systemText(DISP_E_TYPEMISMATCH));
+    IDispatch* object = result.get().pdispVal;
+    object->AddRef();
+    return Dispatch(object, resultName);
+}
+
+std::int32_t Dispatch::getLong(const char* member, DISPID id) const
+{
+    Variant result = get(member, id);
+    const HRESULT status = VariantChangeType(&result.get(), &result.get(), 0, VT_I4);
+    if (FAILED(status))
+        throw AutomationError(name + "." + member + ": " + systemText(status));
+    return result.get().lVal;
+}
+
+std::string Dispatch::getText(const char* member, DISPID id) const
+{
+    Variant result = get(member, id);
+    const HRESULT status = VariantChangeType(&result.get(), &result.get(), 0, VT_BSTR);
+    if (FAILED(status))
+        throw AutomationError(name + "." + member + ": " + systemText(status));
+    return toUtf8(result.get().bstrVal, SysStringLen(result.get().bstrVal));
+}
+
+} // namespace sheetwire::excel

@@ -1,0 +1,321 @@
+// Excel's object model as the automation interface: each class holds the
+// IDispatch of its Excel object and calls Excel's members by their
+// dispatch identifiers.
+
+#include "sheetwire/ExcelBackend.h"
+
+#include "Dispatch.h"
+#include "PlatformBackend.h"
+
+#include <objbase.h>
+
+namespace sheetwire {
+namespace excel {
+namespace {
+
+// Excel's dispatch identifiers, from its type library.
+namespace id {
+constexpr DISPID activeCell = 0x131, quit = 0x12E, screenUpdating = 0x17E, visible = 0x22E,
+                 workbooks = 0x23C;
+constexpr DISPID add = 0xB5, count = 0x76, item = 0xAA, open = 0x2AA;
+constexpr DISPID close = 0x115, name = 0x6E, worksheets = 0x1EE;
+constexpr DISPID activate = 0x130, remove = 0x75, range = 0xC5;
+constexpr DISPID autoFit = 0xED, borderAround = 0x42B, column = 0xF0, entireColumn = 0xF6,
+                 font = 0x92, horizontalAlignment = 0x88, interior = 0x81, row = 0x101,
+                 select = 0xEB, value = 0x06, verticalAlignment = 0x89;
+constexpr DISPID colorIndex = 0x61, pattern = 0x5F;
+} // namespace id
+
+// Open takes its file name and twelve optional arguments.
+constexpr int openOptionalArguments = 12;
+
+class Font : public AutomationFont {
+public:
+    explicit Font(Dispatch object) : object(std::move(object)) {}
+    void PutColorIndex(std::int16_t colorIndex) override
+    {
+        object.put("ColorIndex", id::colorIndex, Variant::int16(colorIndex));
+    }
+
+private:
+    Dispatch object;
+};
+
+class Interior : public AutomationInterior {
+public:
+    explicit Interior(Dispatch object) : object(std::move(object)) {}
+    void PutColorIndex(std::int16_t colorIndex) override
+    {
+        object.put("ColorIndex", id::colorIndex, Variant::int16(colorIndex));
+    }
+    void PutPattern(std::int16_t pattern) override
+    {
+        object.put("Pattern", id::pattern, Variant::int16(pattern));
+    }
+
+private:
+    Dispatch object;
+};
+
+class Range : public AutomationRange {
+public:
+    explicit Range(Dispatch object) : object(std::move(object)) {}
+
+    void AutoFit() override { object.call("AutoFit", id::autoFit); }
+    void BorderAround(std::int16_t lineStyle, std::int32_t weight, std::int32_t colorIndex,
+                      std::int32_t color) override
+    {
+        std::vector<Variant> arguments;
+        arguments.push_back(Variant::int16(lineStyle));
+        arguments.push_back(Variant::int32(weight));
+        arguments.push_back(Variant::int32(colorIndex));
+        arguments.push_back(Variant::int32(color));
+        object.call("BorderAround", id::borderAround, std::move(arguments));
+    }
+    std::int32_t Column() override { return object.getLong("Column", id::column); }
+    std::unique_ptr<AutomationRange> EntireColumn() override
+    {
+        return std::make_unique<Range>(object.getObject("EntireColumn", id::entireColumn, "Range"));
+    }
+    std::unique_ptr<AutomationFont> Font() override
+    {
+        return std::make_unique<excel::Font>(object.getObject("Font", id::font, "Font"));
+    }
+    void PutHorizontalAlignment(std::int16_t alignment) override
+    {
+        object.put("HorizontalAlignment", id::horizontalAlignment, Variant::int16(alignment));
+    }
+    std::unique_ptr<AutomationInterior> Interior() override
+    {
+        return std::make_unique<excel::Interior>(object.getObject("Interior", id::interior, "Interior"));
+    }
+    std::int32_t Row() override { return object.getLong("Row", id::row); }
+    void Select() override { object.call("Select", id::select); }
+    void PutValue(const CellValue& value) override
+    {
+        object.put("Value", id::value, Variant::cell(value));
+    }
+    void PutVerticalAlignment(std::int16_t alignment) override
+    {
+        object.put("VerticalAlignment", id::verticalAlignment, Variant::int16(alignment));
+    }
+
+private:
+    Dispatch object;
+};
+
+class Worksheet : public AutomationWorksheet {
+public:
+    explicit Worksheet(Dispatch object) : object(std::move(object)) {}
+
+    void Activate() override { object.call("Activate", id::activate); }
+    void Delete() override { object.call("Delete", id::remove); }
+    std::string Name() override { return object.getText("Name", id::name); }
+    std::unique_ptr<AutomationRange> Range(const std::string& cell1, const std::string& cell2) override
+    {
+        std::vector<Variant> corners;
+        corners.push_back(Variant::text(cell1));
+        corners.push_back(Variant::text(cell2));
+        return std::make_unique<excel::Range>(object.getObject("Range", id::range, "Range", std::move(corners)));
+    }
+
+    IDispatch* raw() const { return object.raw(); }
+
+private:
+    Dispatch object;
+};
+
+class Worksheets : public AutomationWorksheets {
+public:
+    explicit Worksheets(Dispatch object) : object(std::move(object)) {}
+
+    std::unique_ptr<AutomationWorksheet> Add(AutomationWorksheet& before) override
+    {
+        auto* sheet = dynamic_cast<Worksheet*>(&before);
+        std::vector<Variant> arguments;
+        arguments.push_back(Variant::dispatch(sheet != nullptr ? sheet->raw() : nullptr));
+        for (int i = 0; i < 3; ++i) // After, Count, Type
+            arguments.push_back(Variant::omitted());
+        Variant added = object.call("Add", id::add, std::move(arguments));
+        return std::make_unique<Worksheet>(adopt(added, "Add"));
+    }
+    std::int32_t Count() override { return object.getLong("Count", id::count); }
+    std::unique_ptr<AutomationWorksheet> Item(std::int16_t index) override
+    {
+        std::vector<Variant> position;
+        position.push_back(Variant::int16(index));
+        return std::make_unique<Worksheet>(object.getObject("Item", id::item, "Worksheet", std::move(position)));
+    }
+
+private:
+    Dispatch adopt(Variant& result, const char* member) const
+    {
+        if (result.get().vt != VT_DISPATCH || result.get().pdispVal == nullptr)
+            throw AutomationError(std::string("Worksheets.") + member + ": " +
+                                  systemText(DISP_E_TYPEMISMATCH));
+        result.get().pdispVal->AddRef();
+        return Dispatch(result.get().pdispVal, "Worksheet");
+    }
+
+    Dispatch object;
+};
+
+class Workbook : public AutomationWorkbook {
+public:
+    explicit Workbook(Dispatch object) : object(std::move(object)) {}
+
+    void Close(std::int16_t saveChanges) override
+    {
+        std::vector<Variant> arguments;
+        arguments.push_back(Variant::int16(saveChanges));
+        arguments.push_back(Variant::null()); // Filename
+        arguments.push_back(Variant::null()); // RouteWorkbook
+        object.call("Close", id::close, std::move(arguments));
+    }
+    std::string Name() override { return object.getText("Name", id::name); }
+    std::unique_ptr<AutomationWorksheets> Worksheets() override
+    {
+        return std::make_unique<excel::Worksheets>(object.getObject("Worksheets", id::worksheets, "Worksheets"));
+    }
+
+private:
+    Dispatch object;
+};
+
+Dispatch workbookOf(Variant& result, const char* member)
+{
+    if (result.get().vt != VT_DISPATCH || result.get().pdispVal == nullptr)
+        throw AutomationError(std::string("Workbooks.") + member + ": " +
+                              systemText(DISP_E_TYPEMISMATCH));
+    result.get().pdispVal->AddRef();
+    return Dispatch(result.get().pdispVal, "Workbook");
+}
+
+class Workbooks : public AutomationWorkbooks {
+public:
+    explicit Workbooks(Dispatch object) : object(std::move(object)) {}
+
+    std::unique_ptr<AutomationWorkbook> Add() override
+    {
+        std::vector<Variant> arguments;
+        arguments.push_back(Variant::omitted()); // Template
+        Variant added = object.call("Add", id::add, std::move(arguments));
+        return std::make_unique<Workbook>(workbookOf(added, "Add"));
+    }
+    std::int32_t Count() override { return object.getLong("Count", id::count); }
+    std::unique_ptr<AutomationWorkbook> Item(std::int16_t index) override
+    {
+        std::vector<Variant> position;
+        position.push_back(Variant::int16(index));
+        return std::make_unique<Workbook>(object.getObject("Item", id::item, "Workbook", std::move(position)));
+    }
+    std::unique_ptr<AutomationWorkbook> Open(const std::string& path) override
+    {
+        std::vector<Variant> arguments;
+        arguments.push_back(Variant::text(path));
+        for (int i = 0; i < openOptionalArguments; ++i)
+            arguments.push_back(Variant::omitted());
+        Variant opened = object.call("Open", id::open, std::move(arguments));
+        return std::make_unique<Workbook>(workbookOf(opened, "Open"));
+    }
+
+private:
+    Dispatch object;
+};
+
+class Application : public AutomationApplication {
+public:
+    explicit Application(Dispatch object) : object(std::move(object)) {}
+
+    std::unique_ptr<AutomationRange> ActiveCell() override
+    {
+        return std::make_unique<Range>(object.getObject("ActiveCell", id::activeCell, "Range"));
+    }
+    void Quit() override { object.call("Quit", id::quit); }
+    void PutScreenUpdating(bool on) override
+    {
+        object.put("ScreenUpdating", id::screenUpdating, Variant::boolean(on));
+    }
+    void PutVisible(bool visible) override
+    {
+        object.put("Visible", id::visible, Variant::boolean(visible));
+    }
+    std::unique_ptr<AutomationWorkbooks> Workbooks() override
+    {
+        return std::make_unique<excel::Workbooks>(object.getObject("Workbooks", id::workbooks, "Workbooks"));
+    }
+
+private:
+    Dispatch object;
+};
+
+// COM on the calling thread, once, for a thread that wx has not set up (wx
+// initialises OLE on its own thread). A thread already in another apartment
+// makes its calls from there.
+void initialiseCom()
+{
+    thread_local const HRESULT initialised = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    (void)initialised;
+}
+
+bool excelClass(CLSID& excel)
+{
+    initialiseCom();
+    return SUCCEEDED(CLSIDFromProgID(L"Excel.Application", &excel));
+}
+
+std::shared_ptr<AutomationApplication> applicationOf(IUnknown* object)
+{
+    IDispatch* dispatch = nullptr;
+    const HRESULT status = object->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch));
+    object->Release();
+    if (FAILED(status) || dispatch == nullptr)
+        return nullptr;
+    return std::make_shared<Application>(Dispatch(dispatch, "Application"));
+}
+
+} // namespace
+} // namespace excel
+
+std::shared_ptr<AutomationApplication> ExcelBackend::AttachRunning()
+{
+    CLSID excel;
+    if (!excel::excelClass(excel))
+        return nullptr;
+    IUnknown* running = nullptr;
+    if (FAILED(GetActiveObject(excel, nullptr, &running)) || running == nullptr)
+        return nullptr;
+    return excel::applicationOf(running);
+}
+
+std::shared_ptr<AutomationApplication> ExcelBackend::Launch()
+{
+    CLSID excel;
+    if (!excel::excelClass(excel))
+        return nullptr;
+    IUnknown* started = nullptr;
+    if (FAILED(CoCreateInstance(excel, nullptr, CLSCTX_LOCAL_SERVER, IID_IUnknown,
+                                reinterpret_cast<void**>(&started))) ||
+        started == nullptr)
+        return nullptr;
+    return excel::applicationOf(started);
+}
+
+bool ExcelBackend::IsRunning()
+{
+    CLSID excel;
+    if (!excel::excelClass(excel))
+        return false;
+    IUnknown* running = nullptr;
+    if (FAILED(GetActiveObject(excel, nullptr, &running)) || running == nullptr)
+        return false;
+    running->Release();
+    return true;
+}
+
+std::shared_ptr<AutomationBackend> makePlatformBackend()
+{
+    return std::make_shared<ExcelBackend>();
+}
+
+} // namespace sheetwire

@@ -1,0 +1,235 @@
+// Sheetwire's Excel backend through real cross-process IDispatch calls under
+// Wine, against the stand-in server registered as "Excel.Application" in
+// the test prefix (tests/excel_standin). The stand-in holds the same
+// in-memory spreadsheet model that the other Sheetwire tests use, so the
+// same CExcel operations through both backends must leave the same
+// spreadsheet and the same calls behind. Then binding, and every failure
+// reaching the caller as AutomationError with the server's text.
+
+#include "ChooseWorksheet.h"
+#include "GuiTest.h"
+#include "StandInClient.h"
+
+#include "sheetwire/Automation.h"
+#include "sheetwire/CExcel.h"
+#include "sheetwire/ExcelBackend.h"
+#include "sheetwire/MemorySpreadsheet.h"
+
+#include <wx/app.h>
+
+#include <chrono>
+#include <clocale>
+#include <sstream>
+#include <thread>
+
+using namespace std::chrono_literals;
+using sheetwire::AutomationError;
+
+namespace {
+
+const char* const message1002 = "Excel が起動しているか確認してください。";
+
+class ExcelBackendTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        wxTheApp->SetAppDisplayName(wxString::FromUTF8("SX-4810k用アクセサリーソフトウェア"));
+        standin::registerServer();
+        standin::endAll();
+        sheetwire::setAutomationBackend(backend);
+    }
+
+    void TearDown() override
+    {
+        sheetwire::setAutomationBackend(nullptr);
+        standin::endAll();
+    }
+
+    std::shared_ptr<sheetwire::ExcelBackend> backend = std::make_shared<sheetwire::ExcelBackend>();
+};
+
+// Two workbooks, as an operator would have them open.
+void openWorkbooks(const std::function<void(const std::string&, const std::string&)>& open)
+{
+    open("Book1", "Sheet1|Sheet2");
+    open("結果.xls", "測定|Sheet2|Sheet3");
+}
+
+// Every kind of write and format of CExcel into 結果.xls/測定, chosen in the
+// worksheet dialog as the operator does.
+void writeEverything()
+{
+    CExcel excel;
+    {
+        GTestModalHook hook(__FILE__, __LINE__);
+        const auto dialog = chooseWorksheet("結果.xls", "測定");
+        hook.AddExpectation(dialog);
+        EXPECT_EQ(excel.OpenSelectWorksheetDlg(), 1);
+        hook.CheckUnmetExpectations();
+    }
+    const int book = excel.GetWorkbookIndex(), sheet = excel.GetWorksheetIndex();
+    EXPECT_EQ(excel.SetValue(42, 1, 1, book, sheet, 1), 1);
+    EXPECT_EQ(excel.SetValue(-0.125, 2, 1, book, sheet, 0), 1);
+    EXPECT_EQ(excel.SetValue(1.5f, 3, 1, book, sheet, 1), 1);
+    EXPECT_EQ(excel.SetValue(std::string("試料 A, \"光沢\""), 4, 1, book, sheet, 1), 1);
+    const double reflectances[] = {4.25, 61.5, 99.0, 100.01};
+    EXPECT_EQ(excel.SetArrayValue(reflectances, 4, 5, 2, book, sheet, 0, 1), 1);
+    const std::string titles[] = {"L*", "a*", "b*"};
+    EXPECT_EQ(excel.SetArrayValue(titles, 3, 1, 3, book, sheet, 1, 0), 1);
+    const int numbers[] = {7, 8};
+    EXPECT_EQ(excel.SetArrayValue(numbers, 2, 2, 3, book, sheet, 1, 1), 1);
+    EXPECT_EQ(excel.SetCellAlignment(1, 1, 1, 1, 4, 1, book, sheet), 1);
+    EXPECT_EQ(excel.SetCellAlignment(3, 2, 5, 2, 8, 2, book, sheet), 1);
+    EXPECT_EQ(excel.SetCellBorderAround(1, 1, 4, 3, 1, 2, -4105, 0x00FF8040, book, sheet), 1);
+    EXPECT_EQ(excel.SetCellFont(1, 1, 4, 1, book, sheet, 5), 1);
+    EXPECT_EQ(excel.SetCellInterior(1, 2, 8, 2, book, sheet, 35, 1), 1);
+    EXPECT_EQ(excel.SetCellAutoWidth(6, 1, 8, 1, book, sheet), 1);
+    EXPECT_EQ(excel.GetCellActiveRow(book, sheet), 4);
+    EXPECT_EQ(excel.GetCellActiveColumn(book, sheet), 2);
+}
+
+// The in-memory model's log without the backend's own entries (binding and
+// letting go), which the stand-in's model never sees: there ExcelBackend
+// does them through COM.
+std::string objectCalls(const std::vector<std::string>& log)
+{
+    std::string calls;
+    for (const std::string& entry : log) {
+        if (entry == "AttachRunning" || entry == "Launch" || entry == "IsRunning" ||
+            entry == "Application.Release")
+            continue;
+        calls += entry + "\n";
+    }
+    return calls;
+}
+
+} // namespace
+
+TEST_F(ExcelBackendTest, WritesWhatTheInMemoryBackendWritesWithTheSameCalls)
+{
+    auto memory = sheetwire::MemorySpreadsheet::create();
+    openWorkbooks([&](const std::string& name, const std::string& sheets) {
+        std::vector<std::string> names;
+        std::istringstream in(sheets);
+        for (std::string sheet; std::getline(in, sheet, '|');)
+            names.push_back(sheet);
+        memory->addWorkbook(name, names);
+    });
+    memory->log.clear();
+    sheetwire::setAutomationBackend(memory);
+    writeEverything();
+
+    standin::Server excel;
+    openWorkbooks([&](const std::string& name, const std::string& sheets) {
+        excel.script("book\t" + name + "\t" + sheets);
+    });
+    excel.script("clearlog");
+    sheetwire::setAutomationBackend(backend);
+    writeEverything();
+
+    EXPECT_EQ(excel.state(), memory->describe());
+    EXPECT_EQ(excel.log(), objectCalls(memory->log));
+}
+
+TEST_F(ExcelBackendTest, FindsARunningExcelAndStartsOneWhenNoneRuns)
+{
+    EXPECT_FALSE(backend->IsRunning());
+    EXPECT_EQ(backend->AttachRunning(), nullptr);
+
+    // Started through COM from the registered local server.
+    const auto started = backend->Launch();
+    ASSERT_NE(started, nullptr);
+    started->PutVisible(true);
+    EXPECT_EQ(started->Workbooks()->Count(), 0);
+    EXPECT_TRUE(backend->IsRunning());
+    const auto attached = backend->AttachRunning();
+    ASSERT_NE(attached, nullptr);
+    attached->Workbooks()->Add();
+    EXPECT_EQ(started->Workbooks()->Count(), 1) << "attached to another Excel than the one started";
+}
+
+TEST_F(ExcelBackendTest, NoExcelMeansMessage1002AndNothingWritten)
+{
+    CExcel excel;
+    int result = -1;
+    wxTEST_DIALOG(result = excel.SetValue(1, 1, 1, 1, 1, 0), ExpectMessage(message1002));
+    EXPECT_EQ(result, 0);
+}
+
+TEST_F(ExcelBackendTest, ErrorsOfExcelCarryItsDescription)
+{
+    standin::Server excel;
+    excel.script("book\tBook1\tSheet1|Sheet2");
+    const auto app = backend->AttachRunning();
+    ASSERT_NE(app, nullptr);
+    const auto books = app->Workbooks();
+    auto book = books->Item(1);
+    const auto sheets = book->Worksheets();
+    auto second = sheets->Item(2);
+
+    const struct {
+        std::function<void()> call;
+        std::string begins;
+    } cases[] = {
+        {[&] { books->Item(2); }, "Workbooks.Item: "},
+        {[&] { sheets->Item(0); }, "Worksheets.Item: "},
+        {[&] { second->Range("A0", "A0"); }, "Worksheet.Range: "},
+        {[&] { second->Range("A1", "A1")->AutoFit(); }, "Range.AutoFit: "},
+    };
+    for (const auto& c : cases) {
+        try {
+            c.call();
+            ADD_FAILURE() << "no error for " << c.begins;
+        } catch (const AutomationError& e) {
+            const std::string message = e.what();
+            EXPECT_EQ(message.compare(0, c.begins.size(), c.begins), 0) << message;
+            EXPECT_GT(message.size(), c.begins.size() + 4) << "no description: " << message;
+        }
+    }
+
+    // A worksheet deleted, then a workbook closed by the user: their objects
+    // fail from then on.
+    second->Delete();
+    EXPECT_THROW(second->Name(), AutomationError);
+    excel.script("close\tBook1");
+    EXPECT_THROW(book->Name(), AutomationError);
+    EXPECT_THROW(sheets->Count(), AutomationError);
+}
+
+TEST_F(ExcelBackendTest, AnExcelThatDiesFailsTheNextCallAndTheOneUnderWay)
+{
+    {
+        standin::Server excel;
+        excel.script("book\tBook1\tSheet1");
+        const auto app = backend->AttachRunning();
+        ASSERT_NE(app, nullptr);
+        const auto books = app->Workbooks();
+        EXPECT_EQ(books->Count(), 1);
+        excel.kill();
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_THROW(books->Count(), AutomationError);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 10s);
+        EXPECT_FALSE(backend->IsRunning());
+    }
+    {
+        standin::Server excel;
+        excel.script("book\tBook1\tSheet1");
+        const auto app = backend->AttachRunning();
+        ASSERT_NE(app, nullptr);
+        const auto books = app->Workbooks();
+        excel.delayNextCall(5000);
+        std::thread killer([&] {
+            std::this_thread::sleep_for(500ms);
+            excel.kill();
+        });
+        const auto start = std::chrono::steady_clock::now();
+        try {
+            books->Count();
+            ADD_FAILURE() << "a call into a dead Excel succeeded";
+        } catch (const AutomationError& e) {
+            EXPECT_EQ(std::string(e.what()).compare(0, 17, "Workbooks.Count: "), 0) << e.what();
+        }
+        killer.join();
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 4500ms) << "waited for the dead call";
+    }
+}
