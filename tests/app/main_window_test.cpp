@@ -8,6 +8,7 @@
 #include "Instrument.h"
 #include "MainDialog.h"
 #include "MeasureInfoDialog.h"
+#include "PortDialog.h"
 #include "PropertyFile.h"
 #include "RemoteMeasureDialog.h"
 #include "SimControl.h"
@@ -16,7 +17,6 @@
 #include "sheetwire/MemorySpreadsheet.h"
 #include "TextOutputWindow.h"
 
-#include "termin/PortSetupDialog.h"
 
 #include <wx/choice.h>
 #include <wx/display.h>
@@ -28,7 +28,6 @@
 #include <sstream>
 
 using namespace tonvale;
-using termin::PortSetupDialog;
 namespace fs = std::filesystem;
 
 namespace {
@@ -36,36 +35,6 @@ namespace {
 const std::string message140 =
     "出力先のワークブックとワークシートが指定されていません。\n処理を中止します。";
 const char* const exitQuestion = "SX-4810k用アクセサリーソフトウェア を終了しますか？";
-
-void press(wxWindow& dlg, int id)
-{
-    wxWindow* button = dlg.FindWindow(id);
-    ASSERT_NE(button, nullptr) << "no control " << id;
-    wxCommandEvent click(wxEVT_BUTTON, id);
-    click.SetEventObject(button);
-    button->GetEventHandler()->ProcessEvent(click);
-}
-
-// Answers the port dialog with the port at position index ("COM1" is 0).
-ExpectDialog<PortSetupDialog> choosePort(int index)
-{
-    return ExpectDialog<PortSetupDialog>([index](PortSetupDialog& dlg) {
-        auto* ports = dynamic_cast<wxChoice*>(dlg.FindWindow(PortSetupDialog::PortList));
-        EXPECT_NE(ports, nullptr);
-        if (ports)
-            ports->SetSelection(index);
-        press(dlg, wxID_OK);
-        return wxID_OK;
-    });
-}
-
-ExpectDialog<PortSetupDialog> cancelPortDialog()
-{
-    return ExpectDialog<PortSetupDialog>([](PortSetupDialog& dlg) {
-        press(dlg, wxID_CANCEL);
-        return wxID_CANCEL;
-    });
-}
 
 std::string readFile(const fs::path& path)
 {

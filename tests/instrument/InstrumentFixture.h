@@ -13,14 +13,6 @@
 #include <string>
 #include <vector>
 
-// Runs code with the modal hook in place and no dialog expected: any box
-// it shows is a failure (and is cancelled, not waited on).
-#define EXPECT_NO_DIALOG(code)                                  \
-    do {                                                        \
-        GTestModalHook noDialogHook(__FILE__, __LINE__);        \
-        code;                                                   \
-    } while (false)
-
 namespace instrumenttest {
 
 // Texts of the messages the tests meet most.

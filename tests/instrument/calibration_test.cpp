@@ -2,6 +2,7 @@
 // simulator.
 
 #include "InstrumentFixture.h"
+#include "Layout.h"
 
 #include "CalibrationPromptDialog.h"
 
@@ -177,10 +178,7 @@ TEST(CalibrationPromptDialog, SkipEndsWithItsOwnResult)
     dlg.skipEnabled = true;
     int result = wxID_NONE;
     wxTEST_DIALOG(result = dlg.ShowModal(), ExpectDialog<CalibrationPromptDialog>([](CalibrationPromptDialog& shown) {
-                      wxWindow* skip = shown.FindWindow(CalibrationPromptDialog::skipResult);
-                      wxCommandEvent click(wxEVT_BUTTON, CalibrationPromptDialog::skipResult);
-                      click.SetEventObject(skip);
-                      skip->ProcessWindowEvent(click);
+                      press(shown, CalibrationPromptDialog::skipResult);
                       return shown.GetReturnCode();
                   }));
     EXPECT_EQ(result, CalibrationPromptDialog::skipResult);
@@ -194,24 +192,8 @@ TEST(CalibrationPromptDialog, EveryControlFitsAndNoneOverlaps)
         CalibrationPromptDialog dlg;
         dlg.isWhite = white;
         dlg.InitDialog();
-        const wxRect client(wxPoint(0, 0), dlg.GetClientSize());
-        std::vector<wxWindow*> controls(dlg.GetChildren().begin(), dlg.GetChildren().end());
-        ASSERT_EQ(controls.size(), 4u);
-        for (wxWindow* control : controls) {
-            const wxRect r = control->GetRect();
-            const std::string name = control->GetLabel().utf8_string();
-            EXPECT_TRUE(client.Contains(r)) << name << " leaves the dialog";
-            wxSize best = control->GetBestSize();
-            if (dynamic_cast<wxStaticText*>(control) == nullptr)
-                best.x = control->GetTextExtent(control->GetLabel()).x;
-            EXPECT_LE(best.y, r.height) << name << " is clipped";
-            EXPECT_LE(best.x, r.width) << name << " is clipped";
-            for (wxWindow* other : controls) {
-                if (other != control) {
-                    EXPECT_FALSE(r.Intersects(other->GetRect())) << name << " overlaps " << other->GetLabel();
-                }
-            }
-        }
+        SCOPED_TRACE(white ? "white calibration" : "zero calibration");
+        EXPECT_EQ(expectTidyLayout(dlg), 4u);
     }
 }
 

@@ -2,6 +2,7 @@
 // instrument models.
 
 #include "InstrumentFixture.h"
+#include "Layout.h"
 
 #include "ConditionsDialog.h"
 #include "PropertyFile.h"
@@ -239,27 +240,7 @@ TEST_F(ConditionsTest, AnInstrumentThatCannotBeReadKeepsTheDialogClosed)
 TEST_F(ConditionsTest, EveryControlFitsItsCaptionAndNoneOverlaps)
 {
     wxTEST_DIALOG(dialog.ShowModal(), ExpectDialog<ConditionsDialog>([](ConditionsDialog& dlg) {
-                      const wxRect client(wxPoint(0, 0), dlg.GetClientSize());
-                      std::vector<wxWindow*> controls;
-                      for (wxWindow* child : dlg.GetChildren())
-                          if (child->IsShown() && !dynamic_cast<wxStaticBox*>(child))
-                              controls.push_back(child);
-                      EXPECT_EQ(controls.size(), 7u);
-                      for (wxWindow* control : controls) {
-                          const wxRect r = control->GetRect();
-                          const std::string name = control->GetLabel().utf8_string();
-                          EXPECT_TRUE(client.Contains(r)) << name << " leaves the dialog";
-                          wxSize best = control->GetBestSize();
-                          if (dynamic_cast<wxButton*>(control))
-                              best.x = control->GetTextExtent(control->GetLabel()).x;
-                          EXPECT_LE(best.y, r.height) << name << " is clipped";
-                          EXPECT_LE(best.x, r.width) << name << " is clipped";
-                          for (wxWindow* other : controls) {
-                              if (other != control) {
-                                  EXPECT_FALSE(r.Intersects(other->GetRect())) << name << " overlaps " << other->GetLabel();
-                              }
-                          }
-                      }
+                      EXPECT_EQ(expectTidyLayout(dlg), 7u);
                       // Each group's buttons lie within its box.
                       for (const auto& [box, buttons] :
                            {std::pair{"1039", std::vector{"1003", "1004", "1005"}}, {"1041", {"1009", "1010"}}}) {

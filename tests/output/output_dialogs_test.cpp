@@ -1,6 +1,6 @@
 #include "GuiTest.h"
-#include "../settings/NoDialog.h"
-#include "../settings/TempDir.h"
+#include "Layout.h"
+#include "TempDir.h"
 
 #include "DataType.h"
 #include "DataTypeDialog.h"
@@ -54,14 +54,6 @@ struct Fixture {
     }
 };
 
-void click(wxWindow& dialog, int id)
-{
-    wxWindow* button = dialog.FindWindow(id);
-    ASSERT_NE(button, nullptr);
-    wxCommandEvent event(wxEVT_BUTTON, id);
-    event.SetEventObject(button);
-    button->ProcessWindowEvent(event);
-}
 
 // What a click on a radio button does: GTK selects it, then wx reports it.
 void select(wxRadioButton* radio)
@@ -187,7 +179,7 @@ TEST(DataTypeDialog, OpensOnTheStoredValuesAndOkStoresWhatItShows)
             EXPECT_EQ(view.observer(), c.observer);
             EXPECT_EQ(view.conditionsEnabled(), c.enabled);
             EXPECT_FALSE(f.saved()) << "opening saves nothing";
-            click(dlg, wxID_OK);
+            press(dlg, wxID_OK);
             return dlg.GetReturnCode();
         });
         EXPECT_EQ(result, wxID_OK);
@@ -219,7 +211,7 @@ TEST(DataTypeDialog, TheDataTypeEnablesIlluminantAndObserver)
         EXPECT_TRUE(view.conditionsEnabled());
         EXPECT_EQ(view.illuminant(), "F11");
         EXPECT_EQ(view.observer(), "2°");
-        click(dlg, wxID_OK);
+        press(dlg, wxID_OK);
         return dlg.GetReturnCode();
     });
     EXPECT_EQ(result, wxID_OK);
@@ -235,7 +227,7 @@ TEST(DataTypeDialog, SpectralDataKeepsTheChosenIlluminantAndObserver)
         chooseItem(view.illuminants, "C");
         select(view.observer2);
         select(view.spectral);
-        click(dlg, wxID_OK);
+        press(dlg, wxID_OK);
         return dlg.GetReturnCode();
     });
     EXPECT_EQ(f.savedFile(), "Data_Type=0\r\nIlluminant=2\r\nObserver=1\r\nPort_Name=/dev/ttyS0\r\n");
@@ -250,7 +242,7 @@ TEST(DataTypeDialog, CancelChangesAndSavesNothing)
         select(view.spectral);
         chooseItem(view.illuminants, "F2");
         select(view.observer2);
-        click(dlg, wxID_CANCEL);
+        press(dlg, wxID_CANCEL);
         return dlg.GetReturnCode();
     });
     EXPECT_EQ(result, wxID_CANCEL);
@@ -268,7 +260,7 @@ TEST(DataTypeDialog, EveryShowingReadsTheStoreAfresh)
     showDataType(dialog, f, [](DataTypeDialog& dlg) {
         DataTypeView view(dlg);
         chooseItem(view.illuminants, "A");
-        click(dlg, wxID_CANCEL);
+        press(dlg, wxID_CANCEL);
         return dlg.GetReturnCode();
     });
     f.store.setInt(key::observer, 1);
@@ -277,7 +269,7 @@ TEST(DataTypeDialog, EveryShowingReadsTheStoreAfresh)
         EXPECT_EQ(view.illuminants->GetCount(), illuminantTable.size());
         EXPECT_EQ(view.illuminant(), "F8");
         EXPECT_EQ(view.observer(), "2°");
-        click(dlg, wxID_CANCEL);
+        press(dlg, wxID_CANCEL);
         return dlg.GetReturnCode();
     });
 
@@ -285,7 +277,7 @@ TEST(DataTypeDialog, EveryShowingReadsTheStoreAfresh)
     Fixture other(Keys{{"Illuminant", "11"}});
     showDataType(dialog, other, [](DataTypeDialog& dlg) {
         EXPECT_EQ(DataTypeView(dlg).illuminant(), "");
-        click(dlg, wxID_OK);
+        press(dlg, wxID_OK);
         return dlg.GetReturnCode();
     });
     EXPECT_EQ(other.value(key::illuminant), "11");
@@ -372,7 +364,7 @@ TEST(OutputInfoDialog, OpensOnTheStoredSwitchesAndOkStoresEachAsOneOrZero)
             EXPECT_EQ(dlg.GetTitle().utf8_string(), "出力情報の設定");
             EXPECT_EQ(ticked(dlg), c.ticked);
             EXPECT_FALSE(f.saved()) << "opening saves nothing";
-            click(dlg, wxID_OK);
+            press(dlg, wxID_OK);
             return dlg.GetReturnCode();
         });
         EXPECT_EQ(result, wxID_OK);
@@ -391,7 +383,7 @@ TEST(OutputInfoDialog, EachCheckBoxIsBoundToItsSwitch)
         showOutputInfo(dialog, f, [&](OutputInfoDialog& dlg) {
             EXPECT_EQ(checkBox(dlg, i)->GetLabel().utf8_string(), checkBoxes[i].second);
             checkBox(dlg, i)->SetValue(true);
-            click(dlg, wxID_OK);
+            press(dlg, wxID_OK);
             return dlg.GetReturnCode();
         });
         for (std::size_t k = 0; k < outputSwitchKeys.size(); ++k)
@@ -407,7 +399,7 @@ TEST(OutputInfoDialog, CancelChangesAndSavesNothing)
     const int result = showOutputInfo(dialog, f, [&](OutputInfoDialog& dlg) {
         for (std::size_t i = 0; i < checkBoxes.size(); ++i)
             checkBox(dlg, i)->SetValue(!checkBox(dlg, i)->GetValue());
-        click(dlg, wxID_CANCEL);
+        press(dlg, wxID_CANCEL);
         return dlg.GetReturnCode();
     });
     EXPECT_EQ(result, wxID_CANCEL);
@@ -424,13 +416,13 @@ TEST(OutputInfoDialog, EveryShowingReadsTheStoreAfresh)
     OutputInfoDialog dialog(nullptr);
     showOutputInfo(dialog, f, [](OutputInfoDialog& dlg) {
         checkBox(dlg, 0)->SetValue(true);
-        click(dlg, wxID_CANCEL);
+        press(dlg, wxID_CANCEL);
         return dlg.GetReturnCode();
     });
     f.store.setInt(key::chkComment, 1);
     showOutputInfo(dialog, f, [](OutputInfoDialog& dlg) {
         EXPECT_EQ(ticked(dlg), "011001");
-        click(dlg, wxID_CANCEL);
+        press(dlg, wxID_CANCEL);
         return dlg.GetReturnCode();
     });
 }
@@ -470,58 +462,13 @@ TEST(SettingsDialogs, ClosingTheWindowChangesAndSavesNothing)
 
 // --- layout -------------------------------------------------------------------
 
-// Every shown control fits its caption inside the dialog; a control inside a
-// group box stays clear of the box's frame and caption; nothing else
-// touches.
-void expectTidyLayout(wxDialog& dlg, std::size_t shownControls)
-{
-    const wxRect client(wxPoint(0, 0), dlg.GetClientSize());
-    std::vector<wxWindow*> boxes;
-    std::vector<wxWindow*> controls;
-    for (wxWindow* child : dlg.GetChildren()) {
-        if (!child->IsShown())
-            continue;
-        (wxDynamicCast(child, wxStaticBox) ? boxes : controls).push_back(child);
-    }
-    EXPECT_EQ(controls.size(), shownControls);
-    const auto name = [](wxWindow* w) { return w->GetLabel().utf8_string() + "#" + w->GetName().utf8_string(); };
-    for (wxWindow* box : boxes) {
-        EXPECT_TRUE(client.Contains(box->GetRect())) << name(box) << " leaves the dialog";
-        // The caption sits in the frame, inset from its left end.
-        EXPECT_LE(box->GetTextExtent(box->GetLabel()).x + 12, box->GetSize().x) << name(box) << " is clipped";
-    }
-    for (wxWindow* control : controls) {
-        const wxRect r = control->GetRect();
-        EXPECT_TRUE(client.Contains(r)) << name(control) << " leaves the dialog";
-        wxSize best = control->GetBestSize();
-        // A button's best width is the theme's standard button, not its text.
-        if (wxDynamicCast(control, wxButton))
-            best.x = control->GetTextExtent(control->GetLabel()).x + 10;
-        EXPECT_LE(best.y, r.height) << name(control) << " is clipped";
-        EXPECT_LE(best.x, r.width) << name(control) << " is clipped";
-        for (wxWindow* other : controls) {
-            if (other != control) {
-                EXPECT_FALSE(r.Intersects(other->GetRect())) << name(control) << " overlaps " << name(other);
-            }
-        }
-        for (wxWindow* box : boxes) {
-            const wxRect frame = box->GetRect();
-            if (!r.Intersects(frame))
-                continue;
-            const int caption = box->GetTextExtent(box->GetLabel()).y;
-            const wxRect inside(frame.x + 2, frame.y + caption, frame.width - 4, frame.height - caption - 2);
-            EXPECT_TRUE(inside.Contains(r)) << name(control) << " touches the frame of " << name(box);
-        }
-    }
-}
-
 TEST(DataTypeDialog, EveryControlFitsItsCaptionAndNoneOverlaps)
 {
     Fixture f;
     DataTypeDialog dlg(nullptr);
     dlg.setSettings(&f.store, f.file);
     EXPECT_NO_DIALOG(dlg.InitDialog());
-    expectTidyLayout(dlg, 7);
+    EXPECT_EQ(expectTidyLayout(dlg), 7u);
 }
 
 TEST(OutputInfoDialog, EveryControlFitsItsCaptionAndNoneOverlaps)
@@ -530,7 +477,7 @@ TEST(OutputInfoDialog, EveryControlFitsItsCaptionAndNoneOverlaps)
     OutputInfoDialog dlg(nullptr);
     dlg.setSettings(&f.store, f.file);
     EXPECT_NO_DIALOG(dlg.InitDialog());
-    expectTidyLayout(dlg, 8);
+    EXPECT_EQ(expectTidyLayout(dlg), 8u);
 }
 
 } // namespace

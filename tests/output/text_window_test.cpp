@@ -1,6 +1,6 @@
 #include "GuiTest.h"
-#include "../settings/FileSizeLimit.h"
-#include "../settings/TempDir.h"
+#include "FileSizeLimit.h"
+#include "TempDir.h"
 
 #include "Strings.h"
 #include "TextFile.h"
@@ -119,8 +119,7 @@ TEST_F(TextWindow, AppendAndClear)
     EXPECT_EQ(window.text(), "Lot\x82\xa0\r\n");
     EXPECT_TRUE(view->GetValue().StartsWith("Lot")) << view->GetValue().utf8_string();
 
-    wxCommandEvent click(wxEVT_BUTTON, XRCID("textout_clear"));
-    XRCCTRL(window, "textout_clear", wxButton)->ProcessWindowEvent(click);
+    press(window, XRCID("textout_clear"));
     EXPECT_EQ(window.text(), "");
     EXPECT_EQ(view->GetValue(), "");
 }

@@ -10,13 +10,13 @@
 #include "MainDialog.h"
 #include "MeasurementRecord.h"
 #include "OfficeProbe.h"
+#include "PortDialog.h"
 #include "PropertyFile.h"
 #include "SimControl.h"
 #include "TestOffice.h"
 #include "sheetwire/Automation.h"
 #include "sheetwire/CalcBackend.h"
 
-#include "termin/PortSetupDialog.h"
 
 #include <com/sun/star/table/CellContentType.hpp>
 #include <com/sun/star/table/XColumnRowRange.hpp>
@@ -38,7 +38,6 @@
 
 using namespace tonvale;
 using css::uno::UNO_QUERY_THROW;
-using termin::PortSetupDialog;
 namespace fs = std::filesystem;
 
 namespace {
@@ -89,24 +88,6 @@ double serialOf(const std::string& stamp)
     epoch.tm_mday = 30;
     const auto days = (timegm(&date) - timegm(&epoch)) / 86400;
     return double(days) + (hour * 3600 + minute * 60 + second) / 86400.0;
-}
-
-ExpectDialog<PortSetupDialog> choosePort(int index)
-{
-    return ExpectDialog<PortSetupDialog>([index](PortSetupDialog& dlg) {
-        auto* ports = dynamic_cast<wxChoice*>(dlg.FindWindow(PortSetupDialog::PortList));
-        EXPECT_NE(ports, nullptr);
-        if (ports)
-            ports->SetSelection(index);
-        wxWindow* ok = dlg.FindWindow(wxID_OK);
-        EXPECT_NE(ok, nullptr);
-        if (ok) {
-            wxCommandEvent click(wxEVT_BUTTON, wxID_OK);
-            click.SetEventObject(ok);
-            ok->GetEventHandler()->ProcessEvent(click);
-        }
-        return wxID_OK;
-    });
 }
 
 class ProgramCalcTest : public testing::Test {

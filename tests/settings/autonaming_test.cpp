@@ -1,5 +1,5 @@
 #include "GuiTest.h"
-#include "NoDialog.h"
+#include "Layout.h"
 #include "TempDir.h"
 
 #include "AutoNaming.h"
@@ -37,14 +37,6 @@ std::string repeat(const std::string& text, int times)
     return out;
 }
 
-void click(wxWindow& dialog, int id)
-{
-    wxWindow* button = dialog.FindWindow(id);
-    ASSERT_NE(button, nullptr);
-    wxCommandEvent event(wxEVT_BUTTON, id);
-    event.SetEventObject(button);
-    button->ProcessWindowEvent(event);
-}
 
 } // namespace
 
@@ -159,10 +151,10 @@ TEST(AutoNamingDialog, ARangeErrorKeepsTheDialogOpenAndCancelRestores)
                       number->ChangeValue("0");
                       prefix->ChangeValue("New");
                       check->SetValue(true);
-                      click(dlg, wxID_OK);
+                      press(dlg, wxID_OK);
                       EXPECT_EQ(dlg.GetReturnCode(), 0) << "the dialog must stay open";
                       EXPECT_EQ(f.savedFile(), "Chk_AutoNaming=1\r\nMes_Num=0\r\nName_Default=New\r\n");
-                      click(dlg, wxID_CANCEL);
+                      press(dlg, wxID_CANCEL);
                       return dlg.GetReturnCode();
                   }),
                   ExpectMessage(rangeMessage));
@@ -188,7 +180,7 @@ TEST(AutoNamingDialog, OkWithValidFieldsClosesTheDialog)
                       number->ProcessWindowEvent(up);
                       EXPECT_EQ(number->GetValue(), "42");
                       XRCCTRL(dlg, "1024", wxTextCtrl)->ChangeValue(wxString::FromUTF8("試料"));
-                      click(dlg, wxID_OK);
+                      press(dlg, wxID_OK);
                       return dlg.GetReturnCode();
                   }));
     EXPECT_EQ(result, wxID_OK);
@@ -201,28 +193,5 @@ TEST(AutoNamingDialog, EveryControlFitsItsCaptionAndNoneOverlaps)
     AutoNamingDialog dlg(nullptr);
     dlg.setSettings(f.store, f.file);
     EXPECT_NO_DIALOG(dlg.InitDialog());
-    const wxRect client(wxPoint(0, 0), dlg.GetClientSize());
-    std::vector<wxWindow*> controls;
-    for (wxWindow* child : dlg.GetChildren())
-        if (child->IsShown() && !dynamic_cast<wxStaticBox*>(child))
-            controls.push_back(child);
-    ASSERT_EQ(controls.size(), 7u);
-    for (wxWindow* control : controls) {
-        const wxRect r = control->GetRect();
-        const std::string name = control->GetLabel().utf8_string() + "#" + control->GetName().utf8_string();
-        EXPECT_TRUE(client.Contains(r)) << name << " leaves the dialog";
-        wxSize best = control->GetBestSize();
-        // A button's best width is the theme's standard button, not its text.
-        if (dynamic_cast<wxButton*>(control))
-            best.x = control->GetTextExtent(control->GetLabel()).x;
-        EXPECT_LE(best.y, r.height) << name << " is clipped";
-        if (!dynamic_cast<wxTextCtrl*>(control)) {
-            EXPECT_LE(best.x, r.width) << name << " is clipped";
-        }
-        for (wxWindow* other : controls) {
-            if (other != control) {
-                EXPECT_FALSE(r.Intersects(other->GetRect())) << name << " overlaps " << other->GetName();
-            }
-        }
-    }
+    EXPECT_EQ(expectTidyLayout(dlg), 7u);
 }

@@ -1,6 +1,5 @@
 #include "GuiTest.h"
 #include "FileSizeLimit.h"
-#include "NoDialog.h"
 #include "TempDir.h"
 
 #include "AtomicFile.h"

@@ -1,5 +1,4 @@
 #include "GuiTest.h"
-#include "NoDialog.h"
 #include "TempDir.h"
 
 #include "Settings.h"

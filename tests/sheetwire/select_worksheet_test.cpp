@@ -4,6 +4,7 @@
 // and errors the application raises inside a step.
 
 #include "SheetwireTest.h"
+#include "Layout.h"
 
 #include "sheetwire/CExcel.h"
 #include "sheetwire/CExcelAutomation.h"
@@ -47,14 +48,6 @@ Names enabledButtons(Dlg& dlg)
     return enabled;
 }
 
-void click(Dlg& dlg, int id)
-{
-    wxWindow* button = dlg.FindWindow(id);
-    EXPECT_TRUE(button->IsEnabled()) << "button " << id << " pressed while disabled";
-    wxCommandEvent event(wxEVT_BUTTON, id);
-    event.SetEventObject(button);
-    button->ProcessWindowEvent(event);
-}
 
 wxTreeCtrl& treeOf(Dlg& dlg)
 {
@@ -205,8 +198,8 @@ TEST_F(SelectWorksheetTest, TheResultIsOneOnlyForTheCloseButtonAfterASuccessfulS
         int returnCode;
         int result;
     } cases[] = {
-        {"closed without selecting", false, [](Dlg& dlg) { click(dlg, wxID_OK); }, -1, 0},
-        {"closed after selecting", true, [](Dlg& dlg) { click(dlg, wxID_OK); }, wxID_OK, 1},
+        {"closed without selecting", false, [](Dlg& dlg) { press(dlg, wxID_OK); }, -1, 0},
+        {"closed after selecting", true, [](Dlg& dlg) { press(dlg, wxID_OK); }, wxID_OK, 1},
         {"Escape after selecting", true,
          [](Dlg& dlg) {
              wxKeyEvent escape(wxEVT_CHAR_HOOK);
@@ -221,7 +214,7 @@ TEST_F(SelectWorksheetTest, TheResultIsOneOnlyForTheCloseButtonAfterASuccessfulS
         EXPECT_EQ(open([&](Dlg& dlg) {
                       if (c.selectFirst) {
                           choose(dlg, "結果.xls", "Sheet3");
-                          click(dlg, Dlg::SelectButton);
+                          press(dlg, Dlg::SelectButton);
                       }
                       c.end(dlg);
                       EXPECT_EQ(dlg.GetReturnCode(), c.returnCode);
@@ -239,8 +232,8 @@ TEST_F(SelectWorksheetTest, ASelectionShowsTheTargetAndItsTipsAndAFailedOneKeeps
     // An earlier run selected a target: the edit boxes show it, the tips not.
     EXPECT_EQ(open([](Dlg& dlg) {
                   choose(dlg, "Book1", "Sheet2");
-                  click(dlg, Dlg::SelectButton);
-                  click(dlg, wxID_OK);
+                  press(dlg, Dlg::SelectButton);
+                  press(dlg, wxID_OK);
               }),
               1);
 
@@ -252,7 +245,7 @@ TEST_F(SelectWorksheetTest, ASelectionShowsTheTargetAndItsTipsAndAFailedOneKeeps
                       EXPECT_EQ(tipOf(dlg, Dlg::WorksheetText), "");
 
                       choose(dlg, "結果.xls", "測定");
-                      click(dlg, Dlg::SelectButton);
+                      press(dlg, Dlg::SelectButton);
                       EXPECT_TRUE(dlg.logic().selected());
                       EXPECT_EQ(textOf(dlg, Dlg::WorkbookText), "結果.xls");
                       EXPECT_EQ(textOf(dlg, Dlg::WorksheetText), "測定");
@@ -263,12 +256,12 @@ TEST_F(SelectWorksheetTest, ASelectionShowsTheTargetAndItsTipsAndAFailedOneKeeps
                       choose(dlg, "結果.xls", "Sheet3");
                       auto book = spreadsheet->workbook("結果.xls");
                       book->worksheets.pop_back();
-                      click(dlg, Dlg::SelectButton);
+                      press(dlg, Dlg::SelectButton);
                       EXPECT_EQ(textOf(dlg, Dlg::WorksheetText), "測定");
                       EXPECT_EQ(tipOf(dlg, Dlg::WorksheetText), "測定");
                       EXPECT_EQ(shownTree(dlg).back().worksheets, (Names{"測定", "Sheet2"}))
                           << "a failed selection refreshes the tree";
-                      click(dlg, wxID_OK);
+                      press(dlg, wxID_OK);
                   },
                   ExpectMessage(message1003)),
               1);
@@ -294,7 +287,7 @@ TEST_F(SelectWorksheetTest, ChoosingAWorkbookOrAWorksheetSwitchesTheButtons)
     open([&](Dlg& dlg) {
         spreadsheet->running = true;
         spreadsheet->addWorkbook("Book9", {"Sheet1"});
-        click(dlg, Dlg::RefreshButton);
+        press(dlg, Dlg::RefreshButton);
         EXPECT_EQ(enabledButtons(dlg), withoutApplication) << "a refresh switches nothing on";
         choose(dlg, "Book9", "Sheet1");
         EXPECT_EQ(enabledButtons(dlg), (Names{"開く...", "新規作成", "追加", "削除",
@@ -308,17 +301,17 @@ TEST_F(SelectWorksheetTest, CloseClosesTheWorkbookOfTheSelectedItemSavingChanges
     spreadsheet->addWorkbook("Book3", {"Sheet1"});
     open([&](Dlg& dlg) {
         choose(dlg, "Book1", "Sheet2");
-        click(dlg, Dlg::CloseWorkbookButton);
+        press(dlg, Dlg::CloseWorkbookButton);
         EXPECT_EQ(spreadsheet->workbookNames(), (Names{"結果.xls", "Book3"}));
         choose(dlg, "Book3");
-        click(dlg, Dlg::CloseWorkbookButton);
+        press(dlg, Dlg::CloseWorkbookButton);
         EXPECT_EQ(spreadsheet->workbookNames(), (Names{"結果.xls"}));
         EXPECT_EQ(std::count(spreadsheet->log.begin(), spreadsheet->log.end(), "Workbook.Close(1)"), 2);
         EXPECT_EQ(shownTree(dlg), (std::vector<WorkbookEntry>{{"結果.xls", {"測定", "Sheet2", "Sheet3"}}}));
         EXPECT_TRUE(dlg.FindWindow(Dlg::CloseWorkbookButton)->IsEnabled());
 
         choose(dlg, "結果.xls");
-        click(dlg, Dlg::CloseWorkbookButton);
+        press(dlg, Dlg::CloseWorkbookButton);
         EXPECT_TRUE(shownTree(dlg).empty());
         EXPECT_FALSE(dlg.FindWindow(Dlg::CloseWorkbookButton)->IsEnabled())
             << "nothing left to close";
@@ -330,10 +323,10 @@ TEST_F(SelectWorksheetTest, AddInsertsBeforeTheSelectedWorksheetAndDeleteRemoves
     openTwoWorkbooks();
     open([&](Dlg& dlg) {
         choose(dlg, "結果.xls", "Sheet2");
-        click(dlg, Dlg::AddButton);
+        press(dlg, Dlg::AddButton);
         EXPECT_EQ(shownTree(dlg).back().worksheets, (Names{"測定", "Sheet4", "Sheet2", "Sheet3"}));
         choose(dlg, "結果.xls", "測定");
-        click(dlg, Dlg::DeleteButton);
+        press(dlg, Dlg::DeleteButton);
         EXPECT_EQ(shownTree(dlg).back().worksheets, (Names{"Sheet4", "Sheet2", "Sheet3"}));
         EXPECT_EQ(enabledButtons(dlg), allButtons);
     });
@@ -352,7 +345,7 @@ TEST_F(SelectWorksheetTest, AFailedAddOrDeleteSwitchesItsButtonOff)
             [&](Dlg& dlg) {
                 choose(dlg, "Book1", "Sheet1");
                 spreadsheet->worksheet("Book1", "Sheet1")->name = "Renamed";
-                click(dlg, c.button);
+                press(dlg, c.button);
                 Names expected = allButtons;
                 expected.erase(std::find(expected.begin(), expected.end(), c.off));
                 EXPECT_EQ(enabledButtons(dlg), expected);
@@ -368,11 +361,11 @@ TEST_F(SelectWorksheetTest, AnErrorRaisedInsideAStepIsShownAndTheDialogStaysOpen
     EXPECT_EQ(open(
                   [](Dlg& dlg) {
                       choose(dlg, "Book1", "Sheet1");
-                      click(dlg, Dlg::DeleteButton);
+                      press(dlg, Dlg::DeleteButton);
                       EXPECT_EQ(dlg.GetReturnCode(), 0);
                       EXPECT_EQ(shownTree(dlg), (std::vector<WorkbookEntry>{{"Book1", {"Sheet1"}}}));
-                      click(dlg, Dlg::SelectButton);
-                      click(dlg, wxID_OK);
+                      press(dlg, Dlg::SelectButton);
+                      press(dlg, wxID_OK);
                   },
                   ExpectMessage("Delete method of Worksheet class failed: a workbook must contain "
                                 "at least one worksheet")),
@@ -384,7 +377,7 @@ TEST_F(SelectWorksheetTest, QuitEmptiesTheTreeAndLeavesFourButtonsOn)
     openTwoWorkbooks();
     open([&](Dlg& dlg) {
         choose(dlg, "Book1", "Sheet1");
-        click(dlg, Dlg::QuitButton);
+        press(dlg, Dlg::QuitButton);
         EXPECT_FALSE(spreadsheet->running);
         EXPECT_TRUE(shownTree(dlg).empty());
         EXPECT_EQ(enabledButtons(dlg), withoutApplication);
@@ -396,11 +389,11 @@ TEST_F(SelectWorksheetTest, RefreshWithoutTheApplicationSwitchesTheWorksheetButt
     openTwoWorkbooks();
     open([&](Dlg& dlg) {
         spreadsheet->running = false;
-        click(dlg, Dlg::RefreshButton);
+        press(dlg, Dlg::RefreshButton);
         EXPECT_TRUE(shownTree(dlg).empty());
         EXPECT_EQ(enabledButtons(dlg), withoutApplication);
         spreadsheet->running = true;
-        click(dlg, Dlg::RefreshButton);
+        press(dlg, Dlg::RefreshButton);
         EXPECT_EQ(shownTree(dlg).size(), 2u);
         EXPECT_EQ(enabledButtons(dlg), withoutApplication);
     });
@@ -412,11 +405,11 @@ TEST_F(SelectWorksheetTest, OpenAndNewAddWorkbooksStartingTheApplicationWhenNeed
     const std::string path = spreadsheetFile("shade.xlsx", {"Data"});
     open(
         [&](Dlg& dlg) {
-            click(dlg, Dlg::OpenButton);
+            press(dlg, Dlg::OpenButton);
             EXPECT_TRUE(shownTree(dlg).empty()) << "cancelled";
-            click(dlg, Dlg::OpenButton);
+            press(dlg, Dlg::OpenButton);
             EXPECT_EQ(shownTree(dlg), (std::vector<WorkbookEntry>{{"shade.xlsx", {"Data"}}}));
-            click(dlg, Dlg::NewButton);
+            press(dlg, Dlg::NewButton);
             EXPECT_EQ(shownTree(dlg), (std::vector<WorkbookEntry>{{"shade.xlsx", {"Data"}},
                                                                   {"Book1", {"Sheet1"}}}));
             EXPECT_EQ(enabledButtons(dlg), withoutApplication)
@@ -435,38 +428,5 @@ TEST(SelectWorksheetLayout, EveryCaptionFitsAndNoControlsOverlap)
 {
     CExcelAutomation automation;
     Dlg dlg(automation, nullptr);
-    const wxRect client(dlg.GetClientSize());
-    std::vector<wxWindow*> all(dlg.GetChildren().begin(), dlg.GetChildren().end());
-    ASSERT_EQ(all.size(), 16u);
-    const auto name = [](wxWindow* w) {
-        return w->GetLabel().utf8_string() + " #" + std::to_string(w->GetId());
-    };
-    for (wxWindow* control : all) {
-        const wxRect at = control->GetRect();
-        EXPECT_TRUE(client.Contains(at)) << name(control) << " leaves the dialog";
-        if (!control->GetLabel().empty()) {
-            // Room a caption needs besides its text: a button's padding and
-            // border (the compact style's 4 px and 1 px a side), a group
-            // box's label inset.
-            const int frame = wxDynamicCast(control, wxButton) ? 10
-                              : wxDynamicCast(control, wxStaticBox) ? 12 : 0;
-            const wxSize text = control->GetTextExtent(control->GetLabel());
-            EXPECT_LE(text.x + frame, at.width) << name(control) << " is clipped";
-            if (!wxDynamicCast(control, wxStaticBox)) {
-                EXPECT_LE(text.y, at.height) << name(control) << " is clipped";
-            }
-        }
-    }
-    // Group boxes surround their buttons; nothing else may touch.
-    for (std::size_t i = 0; i < all.size(); ++i) {
-        for (std::size_t j = i + 1; j < all.size(); ++j) {
-            const wxRect a = all[i]->GetRect();
-            const wxRect b = all[j]->GetRect();
-            if (!a.Intersects(b))
-                continue;
-            const bool boxed = (wxDynamicCast(all[i], wxStaticBox) && a.Contains(b)) ||
-                               (wxDynamicCast(all[j], wxStaticBox) && b.Contains(a));
-            EXPECT_TRUE(boxed) << name(all[i]) << " overlaps " << name(all[j]);
-        }
-    }
+    EXPECT_EQ(expectTidyLayout(dlg), 14u);
 }

@@ -63,14 +63,6 @@ void choose(Dlg& dlg, const std::string& workbook, const std::string& worksheet)
     ADD_FAILURE() << "no tree item " << workbook << "/" << worksheet;
 }
 
-void click(Dlg& dlg, int id)
-{
-    wxWindow* button = dlg.FindWindow(id);
-    ASSERT_TRUE(button->IsEnabled()) << "button " << id;
-    wxCommandEvent event(wxEVT_BUTTON, id);
-    event.SetEventObject(button);
-    button->ProcessWindowEvent(event);
-}
 
 } // namespace
 
@@ -97,10 +89,10 @@ protected:
         const ExpectDialog<Dlg> dialog([&](Dlg& dlg) {
             EXPECT_EQ(shownTree(dlg), expectedTree);
             choose(dlg, workbook, worksheet);
-            click(dlg, Dlg::SelectButton);
+            press(dlg, Dlg::SelectButton);
             EXPECT_EQ(wxStaticCast(dlg.FindWindow(Dlg::WorkbookText), wxTextCtrl)->GetValue().utf8_string(),
                       workbook);
-            click(dlg, wxID_OK);
+            press(dlg, wxID_OK);
             return dlg.GetReturnCode();
         });
         hook.AddExpectation(dialog);

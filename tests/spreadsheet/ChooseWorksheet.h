@@ -10,15 +10,6 @@
 
 #include <string>
 
-inline void pressInSelectWorksheet(CSelectWorksheetDlg& dlg, int id)
-{
-    wxWindow* button = dlg.FindWindow(id);
-    ASSERT_TRUE(button->IsEnabled()) << "button " << id;
-    wxCommandEvent event(wxEVT_BUTTON, id);
-    event.SetEventObject(button);
-    button->ProcessWindowEvent(event);
-}
-
 inline void pickWorksheet(CSelectWorksheetDlg& dlg, const std::string& workbook,
                           const std::string& worksheet)
 {
@@ -47,9 +38,9 @@ inline ExpectDialog<CSelectWorksheetDlg> chooseWorksheet(std::string workbook, s
     return ExpectDialog<CSelectWorksheetDlg>([=](CSelectWorksheetDlg& dlg) {
         if (!workbook.empty()) {
             pickWorksheet(dlg, workbook, worksheet);
-            pressInSelectWorksheet(dlg, CSelectWorksheetDlg::SelectButton);
+            press(dlg, CSelectWorksheetDlg::SelectButton);
         }
-        pressInSelectWorksheet(dlg, wxID_OK);
+        press(dlg, wxID_OK);
         // The hook reads -1 ("closed without a selection") as "not this
         // dialog".
         return dlg.GetReturnCode() == -1 ? wxID_CANCEL : dlg.GetReturnCode();

@@ -24,6 +24,22 @@ wxString ExpectMessage::GetDefaultDescription() const
     return wxString::FromUTF8("message box \"" + text + "\"");
 }
 
+void press(wxWindow& window, int id)
+{
+    wxWindow* button = window.FindWindow(id);
+    if (button == nullptr) {
+        ADD_FAILURE() << "no button " << id;
+        return;
+    }
+    if (!button->IsEnabled()) {
+        ADD_FAILURE() << "button " << id << " pressed while disabled";
+        return;
+    }
+    wxCommandEvent click(wxEVT_BUTTON, id);
+    click.SetEventObject(button);
+    button->ProcessWindowEvent(click);
+}
+
 bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit)
 {
     const auto end = std::chrono::steady_clock::now() + limit;

@@ -78,6 +78,18 @@ private:
     std::function<int(T&)> body;
 };
 
+// Runs code with the modal hook in place and no dialog expected: any message
+// box or dialog it shows is a test failure (and is cancelled, not waited on).
+#define EXPECT_NO_DIALOG(code)                                  \
+    do {                                                        \
+        GTestModalHook noDialogHook(__FILE__, __LINE__);        \
+        code;                                                   \
+    } while (false)
+
+// Presses the button id of window as the operator's click does; a missing
+// or disabled button is a test failure.
+void press(wxWindow& window, int id);
+
 // Runs the UI event loop until done() is true or the time limit passes;
 // returns done().
 bool pumpUntil(const std::function<bool()>& done,
