@@ -2,8 +2,6 @@
 
 #include "PlatformFiles.h"
 
-#include <filesystem>
-
 namespace tonvale {
 namespace {
 
@@ -75,7 +73,7 @@ std::string textFileBytes(const std::string& text, const std::string& path)
 
 std::string withDefaultExtension(const std::string& path)
 {
-    const std::string name = std::filesystem::path(path).filename().string();
+    const std::string name = utf8Of(pathOf(path).filename());
     const auto dot = name.rfind('.');
     if (dot != std::string::npos && dot > 0)
         return path;

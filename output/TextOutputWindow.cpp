@@ -3,6 +3,7 @@
 #include "TextFile.h"
 
 #include "AtomicFile.h"
+#include "PlatformFiles.h"
 #include "Messages.h"
 #include "Resources.h"
 #include "Strings.h"
@@ -131,8 +132,8 @@ void TextOutputWindow::saveAs()
     const std::string path = withDefaultExtension(chosen);
     // The file dialog asked about the name as typed; a name that only now got
     // its extension is asked about here.
-    if (path != chosen && std::filesystem::exists(path)) {
-        const std::string question = std::filesystem::path(path).filename().string() +
+    if (path != chosen && std::filesystem::exists(pathOf(path))) {
+        const std::string question = utf8Of(pathOf(path).filename()) +
                                      " は既に存在します。\n上書きしますか?";
         if (uikit::messageBox(question, appTitle, MessageIcon::Question, MessageButtons::OkCancel) != wxID_OK)
             return;

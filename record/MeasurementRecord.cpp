@@ -149,7 +149,11 @@ void MeasurementRecord::stampDateTime()
 void MeasurementRecord::stampDateTime(std::time_t when)
 {
     std::tm local{};
+#ifdef _WIN32
+    ::localtime_s(&local, &when);
+#else
     ::localtime_r(&when, &local);
+#endif
     char text[32];
     std::strftime(text, sizeof text, "%m/%d/%y %H:%M:%S", &local);
     dateTime_ = text;

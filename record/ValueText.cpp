@@ -1,8 +1,5 @@
 #include "ValueText.h"
 
-#include <langinfo.h>
-#include <locale.h>
-
 #include <charconv>
 #include <cmath>
 
@@ -17,18 +14,6 @@ bool isSpace(char c)
 bool isHexDigit(char c)
 {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
-// Length of the UTF-8 character that starts with lead.
-std::size_t characterLength(unsigned char lead)
-{
-    if (lead >= 0xF0)
-        return 4;
-    if (lead >= 0xE0)
-        return 3;
-    if (lead >= 0xC0)
-        return 2;
-    return 1;
 }
 
 } // namespace
@@ -74,18 +59,6 @@ double valueOf(std::string_view text)
         return 0.0;
     }
     return negative ? -value : value;
-}
-
-std::string decimalPointOf(const char* localeName)
-{
-    const locale_t numeric = ::newlocale(LC_NUMERIC_MASK, localeName, static_cast<locale_t>(nullptr));
-    if (numeric == static_cast<locale_t>(nullptr))
-        return ".";
-    std::string point = ::nl_langinfo_l(RADIXCHAR, numeric);
-    ::freelocale(numeric);
-    if (point.empty())
-        return ".";
-    return point.substr(0, characterLength(static_cast<unsigned char>(point[0])));
 }
 
 const std::string& userDecimalPoint()

@@ -15,7 +15,8 @@ namespace tonvale {
 double valueOf(std::string_view text);
 
 // The first character of the decimal separator of the named locale ("" for
-// the user's locale from the environment); "." when the locale is unknown.
+// the user's locale); "." when the locale is unknown. Names are the
+// platform's: "de_DE.UTF-8" on Linux, "de-DE" on Windows.
 std::string decimalPointOf(const char* localeName);
 
 // The user's decimal separator, read once for the whole run.

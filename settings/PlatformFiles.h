@@ -4,6 +4,7 @@
 // chunks, and the encoding text is kept in on disk. One implementation per
 // platform: PlatformFilesPosix.cpp, PlatformFilesWin32.cpp.
 
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -24,8 +25,21 @@ ReadResult readFileChunks(const std::string& path,
 // Text inside the program is UTF-8. On disk it is what other programs of the
 // platform expect: UTF-8 on Linux, the system's ANSI code page on Windows
 // (code page 932 on a Japanese Windows), where a character the code page
-// lacks becomes the code page's default character.
+// lacks becomes its nearest one ("é" becomes "e") or its default character.
 std::string toFileText(std::string_view utf8);
 std::string fromFileText(std::string_view fileText);
+
+// Paths inside the program are UTF-8 strings; a std::filesystem::path made
+// from a plain string would take it for the ANSI code page on Windows.
+inline std::filesystem::path pathOf(const std::string& utf8)
+{
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+inline std::string utf8Of(const std::filesystem::path& path)
+{
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
 
 } // namespace tonvale

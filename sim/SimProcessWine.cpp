@@ -74,13 +74,13 @@ SimProcess::SimProcess(const SimOptions& options) : port(options.portName)
     if (!CreateDirectoryW(widen(directory).c_str(), nullptr))
         throw std::runtime_error("cannot create a directory for the simulator");
 
-    std::string command = "XDG_CONFIG_HOME=" + quoted(config) + " exec " + quoted(SXSIM_PATH) +
+    const std::string shellCommand = "XDG_CONFIG_HOME=" + quoted(config) + " exec " + quoted(SXSIM_PATH) +
                           " --link " + port + " --control tcp:0 --product " +
                           std::to_string(options.productId) + " --measure-ms " +
                           std::to_string(options.measureMs) + " --calibrate-ms " +
                           std::to_string(options.calibrateMs) + (options.pace ? " --pace" : "") +
                           " >" + quoted(unixDirectory + "/output") + " 2>&1 </dev/null";
-    std::wstring commandLine = L"Z:\\bin\\sh -c \"" + widen(command) + L"\"";
+    std::wstring commandLine = L"Z:\\bin\\sh -c \"" + widen(shellCommand) + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};

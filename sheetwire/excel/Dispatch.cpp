@@ -30,7 +30,7 @@ std::string systemText(HRESULT result)
 Variant::Variant(const Variant& other)
 {
     VariantInit(&value);
-    VariantCopy(&value, &other.value);
+    VariantCopy(&value, const_cast<VARIANT*>(&other.value));
 }
 
 Variant Variant::int16(std::int16_t number)

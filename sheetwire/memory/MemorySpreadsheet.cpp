@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <filesystem>
 
 namespace sheetwire {
 namespace {
@@ -403,7 +404,10 @@ public:
         const auto file = app->files.find(path);
         if (file == app->files.end())
             throw AutomationError("'" + path + "' could not be found");
-        const std::string name = path.substr(path.find_last_of('/') + 1);
+        // Named after the file, as the application names a workbook it opens.
+        const std::u8string fileName =
+            std::filesystem::path(std::u8string(path.begin(), path.end())).filename().u8string();
+        const std::string name(fileName.begin(), fileName.end());
         if (app->workbook(name))
             throw AutomationError("A workbook named '" + name + "' is already open");
         app->addWorkbook(name, file->second);

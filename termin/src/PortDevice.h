@@ -53,6 +53,7 @@ private:
 #ifdef _WIN32
     // HANDLEs, kept opaque so that <windows.h> stays out of this header.
     void* port = nullptr;      // null while closed
+    void* claim = nullptr;     // the port's name, held while open (see open())
     void* readDone = nullptr;  // manual-reset event of the pending read
     void* wakeEvent = nullptr; // manual-reset: set by wake(), reset by clearWake()
 #else

@@ -77,12 +77,38 @@ bool PortDevice::open(const std::string& portName)
         SetLastError(ERROR_ACCESS_DENIED);
         return false;
     }
+    // Windows' serial driver refuses a second open of a port; Wine's lets a
+    // pseudo-terminal be opened twice. So the port's name is also held by a
+    // mutex while the port is open, as the advisory lock holds it on Linux.
+    const HANDLE name = CreateMutexW(
+        nullptr, FALSE, wxString::FromUTF8("Local\\termin-port-" + portName).wc_str());
+    if (name == nullptr)
+        return false;
+    if (GetLastError() == ERROR_ALREADY_EXISTS) {
+        CloseHandle(name);
+        SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
     const HANDLE opened = CreateFileW(wxString::FromUTF8(portDevicePath(portName)).wc_str(),
                                       GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                       FILE_FLAG_OVERLAPPED, nullptr);
-    if (opened == INVALID_HANDLE_VALUE)
+    if (opened == INVALID_HANDLE_VALUE) {
+        const DWORD reason = GetLastError();
+        CloseHandle(name);
+        SetLastError(reason);
         return false;
+    }
+    // Windows always knows a device's type. Wine keeps a COM port mapped to
+    // a device that is not there as a device object that opens but fails
+    // every call: that is no port.
+    if (GetFileType(opened) == FILE_TYPE_UNKNOWN && GetLastError() != NO_ERROR) {
+        CloseHandle(opened);
+        CloseHandle(name);
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return false;
+    }
     port = opened;
+    claim = name;
     return true;
 }
 
@@ -117,7 +143,11 @@ bool PortDevice::close()
         return false;
     }
     // The handle is gone whatever CloseHandle reports.
-    return CloseHandle(native(std::exchange(port, nullptr))) != 0;
+    const bool closed = CloseHandle(native(std::exchange(port, nullptr))) != 0;
+    const DWORD reason = GetLastError();
+    CloseHandle(native(std::exchange(claim, nullptr)));
+    SetLastError(reason);
+    return closed;
 }
 
 long PortDevice::write(const char* data, int length)

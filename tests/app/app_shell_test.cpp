@@ -1,10 +1,13 @@
 #include "GuiTest.h"
+#include "Platform.h"
 
 #include "ExceptionReport.h"
 #include "Placement.h"
 #include "SingleInstance.h"
 
 #include <filesystem>
+
+#include <wx/frame.h>
 #include <stdexcept>
 
 using namespace tonvale;
@@ -46,12 +49,44 @@ TEST(ExceptionReport, AHandlersExceptionIsShownAndSwallowed)
                   ExpectMessage("Automation error: gone"));
 }
 
+#ifdef _WIN32
+// Windows: the named mutex says whether an instance runs, the window property
+// of the same name finds its main window.
+TEST(SingleInstance, TheSecondStartFindsTheMarkedWindowAndBringsItForward)
+{
+    const std::string name = "TONVALE_TEST_" + std::to_string(processId());
+    SingleInstance first(name);
+    ASSERT_TRUE(first.claim({}));
+    SingleInstance second(name);
+    EXPECT_FALSE(second.claim({}));
+    EXPECT_FALSE(second.activateFirst()) << "no main window is marked yet";
+
+    auto* main = new wxFrame(nullptr, wxID_ANY, "main");
+    main->Show();
+    main->Iconize();
+    first.markMainWindow(*main);
+    EXPECT_TRUE(second.activateFirst());
+    EXPECT_TRUE(pumpUntil([&] { return !main->IsIconized(); })) << "the main window stayed minimised";
+
+    // A destroyed main window is no longer found.
+    main->Destroy();
+    EXPECT_TRUE(pumpUntil([&] { return !second.activateFirst(); }));
+}
+
+TEST(SingleInstance, OtherNamesDoNotCount)
+{
+    SingleInstance first("TONVALE_TEST_A_" + std::to_string(processId()));
+    ASSERT_TRUE(first.claim({}));
+    SingleInstance other("TONVALE_TEST_B_" + std::to_string(processId()));
+    EXPECT_TRUE(other.claim({}));
+}
+#else
 class SingleInstanceTest : public testing::Test {
 protected:
     void SetUp() override
     {
         dir = std::filesystem::temp_directory_path() /
-              ("tonvale-single-" + std::to_string(getpid()));
+              ("tonvale-single-" + std::to_string(processId()));
         std::filesystem::create_directories(dir);
     }
     void TearDown() override { std::filesystem::remove_all(dir); }
@@ -83,3 +118,4 @@ TEST_F(SingleInstanceTest, NobodyToActivateWhenNoInstanceRuns)
     SingleInstance alone("CRAZY_SX4810K", dir);
     EXPECT_FALSE(alone.activateFirst());
 }
+#endif

@@ -2,6 +2,7 @@
 // instrument models.
 
 #include "InstrumentFixture.h"
+#include "TempDir.h"
 #include "Layout.h"
 
 #include "ConditionsDialog.h"
@@ -61,18 +62,13 @@ class ConditionsTest : public InstrumentTest {
 protected:
     ConditionsTest() { dialog.setSettings(&store, settingsFile); }
 
-    std::string savedFile() const
-    {
-        std::ifstream in(settingsFile, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
+    std::string savedFile() const { return dir.read("Tonvale.INI"); }
 
-    bool saved() const { return std::filesystem::exists(settingsFile); }
+    bool saved() const { return dir.entryCount() != 0; }
 
+    TempDir dir;
     PropertyFile store;
-    std::string settingsFile = sim.configHome() + "/Tonvale.INI";
+    std::string settingsFile = dir.path("Tonvale.INI");
     ConditionsDialog dialog{nullptr, instrument};
 };
 

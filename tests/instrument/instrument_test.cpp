@@ -3,6 +3,7 @@
 // pseudo-terminal.
 
 #include "InstrumentFixture.h"
+#include "MissingPort.h"
 
 #include "OutputDestination.h"
 
@@ -355,13 +356,10 @@ TEST_F(InstrumentTest, OpenPortWithARefusedNameOpensThePreviousPort)
 TEST_F(InstrumentTest, APortThatDoesNotOpenIsReported)
 {
     instrument.closePort();
-    // COM2 leads nowhere.
-    const std::filesystem::path link = termin::portLinkPath("COM2");
-    std::filesystem::create_symlink(sim.configHome() + "/no-such-device", link);
+    makeMissingPort("COM2");
     wxTEST_DIALOG(EXPECT_FALSE(instrument.openPort("COM2")),
                   ExpectMessage("シリアルポートをオープンすることができませんでした。"));
     EXPECT_FALSE(instrument.isOpen());
-    std::filesystem::remove(link);
 }
 
 TEST_F(InstrumentTest, SetupPortOffersOnlyThePortAndTakesItsName)

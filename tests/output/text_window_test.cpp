@@ -1,7 +1,10 @@
 #include "GuiTest.h"
+#ifndef _WIN32
 #include "FileSizeLimit.h"
+#endif
 #include "TempDir.h"
 
+#include "PlatformFiles.h"
 #include "Strings.h"
 #include "TextFile.h"
 #include "TextOutputWindow.h"
@@ -42,7 +45,7 @@ TEST(TextFile, Bytes)
         {"a text file is never quoted", "1,00\t\"x\"\r\n", "/d/r.txt", "1,00\t\"x\"\r\n"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(textFileBytes(c.text, c.path), c.bytes) << c.what;
+        EXPECT_EQ(textFileBytes(c.text, c.path), toFileText(c.bytes)) << c.what;
 }
 
 TEST(TextFile, DefaultExtensionAndFilter)
@@ -249,6 +252,8 @@ TEST_F(TextWindow, AnAddedExtensionAsksBeforeOverwriting)
     EXPECT_EQ(dir.read("r.txt"), "new\r\n");
 }
 
+// A full disk, by the file size limit of POSIX.
+#ifndef _WIN32
 TEST_F(TextWindow, ASaveErrorIsReportedAndChangesNothing)
 {
     TempDir dir;
@@ -267,3 +272,4 @@ TEST_F(TextWindow, ASaveErrorIsReportedAndChangesNothing)
     EXPECT_EQ(window.text(), line + "\r\n");
     EXPECT_EQ(view->GetValue().utf8_string(), line + "\n");
 }
+#endif

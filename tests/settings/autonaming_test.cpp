@@ -2,6 +2,8 @@
 #include "Layout.h"
 #include "TempDir.h"
 
+#include "PlatformFiles.h"
+
 #include "AutoNaming.h"
 #include "AutoNamingDialog.h"
 #include "Settings.h"
@@ -26,7 +28,8 @@ struct Fixture {
     PropertyFile store;
     std::string file = dir.path("Tonvale.INI");
 
-    std::string savedFile() const { return dir.read("Tonvale.INI"); }
+    // As text inside the program (the file is in the platform's encoding).
+    std::string savedFile() const { return tonvale::fromFileText(dir.read("Tonvale.INI")); }
 };
 
 std::string repeat(const std::string& text, int times)

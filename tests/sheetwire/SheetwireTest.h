@@ -4,13 +4,12 @@
 // workbooks, an empty call log.
 
 #include "GuiTest.h"
+#include "Platform.h"
 
 #include "sheetwire/Automation.h"
 #include "sheetwire/MemorySpreadsheet.h"
 
 #include <wx/app.h>
-
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -36,10 +35,11 @@ protected:
     std::string spreadsheetFile(const std::string& name, const std::vector<std::string>& worksheets)
     {
         std::filesystem::create_directories(files);
-        const auto path = (files / name).string();
-        std::ofstream(path) << "\n";
-        spreadsheet->addFile(path, worksheets);
-        return path;
+        const auto file = files / std::filesystem::path(std::u8string(name.begin(), name.end()));
+        std::ofstream(file) << "\n";
+        const std::u8string path = file.u8string();
+        spreadsheet->addFile({path.begin(), path.end()}, worksheets);
+        return {path.begin(), path.end()};
     }
 
     // Two workbooks of three worksheets each.
@@ -59,7 +59,7 @@ protected:
     std::shared_ptr<sheetwire::MemorySpreadsheet> spreadsheet =
         sheetwire::MemorySpreadsheet::create();
     const std::filesystem::path files = std::filesystem::path(testing::TempDir()) /
-                                        ("sheetwire-" + std::to_string(getpid()));
+                                        ("sheetwire-" + std::to_string(processId()));
 };
 
 inline const char* const message1001 = "Excel を起動できません。";

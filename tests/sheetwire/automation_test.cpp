@@ -3,6 +3,7 @@
 // check of SetValue, runs of values, range formatting, the active cell,
 // workbook and worksheet management, and the order of the calls made.
 
+#include "Platform.h"
 #include "SheetwireTest.h"
 
 #include "sheetwire/CExcel.h"
@@ -89,22 +90,28 @@ protected:
 TEST_F(CExcelTest, ANewObjectHasAnEmptyTargetAtOneOneAndTakesTheUsersLocale)
 {
     const std::string saved = std::setlocale(LC_ALL, nullptr);
+#ifdef _WIN32
+    // Windows takes the user's locale from the system, not the environment.
+    const std::string users = std::setlocale(LC_NUMERIC, "");
+    std::setlocale(LC_ALL, "C");
+#else
     const char* environment = std::getenv("LC_ALL");
     const std::optional<std::string> savedEnvironment =
         environment ? std::optional<std::string>(environment) : std::nullopt;
-    setenv("LC_ALL", "de_DE.UTF-8", 1);
+    setEnvironment("LC_ALL", decimalCommaLocale);
+    const std::string users = decimalCommaLocale;
+#endif
     {
         CExcel excel;
         EXPECT_EQ(excel.GetWorkbookName(), "");
         EXPECT_EQ(excel.GetWorksheetName(), "");
         EXPECT_EQ(excel.GetWorkbookIndex(), 1);
         EXPECT_EQ(excel.GetWorksheetIndex(), 1);
-        EXPECT_STREQ(std::setlocale(LC_NUMERIC, nullptr), "de_DE.UTF-8");
+        EXPECT_EQ(std::setlocale(LC_NUMERIC, nullptr), users);
     }
-    if (savedEnvironment)
-        setenv("LC_ALL", savedEnvironment->c_str(), 1);
-    else
-        unsetenv("LC_ALL");
+#ifndef _WIN32
+    setEnvironment("LC_ALL", savedEnvironment ? savedEnvironment->c_str() : nullptr);
+#endif
     std::setlocale(LC_ALL, saved.c_str());
     EXPECT_TRUE(spreadsheet->log.empty()) << "construction must not touch the application";
 }
@@ -356,7 +363,7 @@ TEST_F(CExcelTest, AFloatIsWrittenAsTextWithTheDecimalSeparatorOfTheProcessLocal
 {
     selectTarget();
     {
-        NumericLocale comma("de_DE.UTF-8");
+        NumericLocale comma(decimalCommaLocale);
         EXPECT_EQ(automation.SetValue(0.1f, 1, 1, 2, 1, 0), 1);
         const float run[] = {0.5f, -2.0f};
         EXPECT_EQ(automation.SetArrayValue(run, 2, 1, 2, 2, 1, 0, 0), 1);

@@ -38,6 +38,7 @@ const struct {
 const Names allButtons = {"開く...", "新規作成", "閉じる", "終了", "追加",
                           "削除", "最新情報に更新", "選択", "閉じる(1)"};
 const Names withoutApplication = {"開く...", "新規作成", "最新情報に更新", "閉じる(1)"};
+const Names workbookChosen = {"開く...", "新規作成", "閉じる", "終了", "最新情報に更新", "閉じる(1)"};
 
 Names enabledButtons(Dlg& dlg)
 {
@@ -165,9 +166,16 @@ TEST_F(SelectWorksheetTest, TheTreeHoldsEveryWorkbookExpandedWithTheLastOneAtThe
         EXPECT_GE(top.y, 0);
         EXPECT_LT(top.y, top.height / 2);
         const auto selected = tree.GetSelection();
+#ifdef _WIN32
+        // A Windows tree selects its top row when it takes the focus: the
+        // buttons follow that workbook.
+        EXPECT_TRUE(selected == workbooks.back()) << tree.GetItemText(selected);
+        EXPECT_EQ(enabledButtons(dlg), workbookChosen);
+#else
         EXPECT_TRUE(!selected.IsOk() || selected == tree.GetRootItem())
             << "nothing is selected: " << tree.GetItemText(selected);
         EXPECT_EQ(enabledButtons(dlg), allButtons);
+#endif
         EXPECT_EQ(dlg.GetTitle().utf8_string(), "ワークシートの選択");
     });
 }
@@ -277,8 +285,7 @@ TEST_F(SelectWorksheetTest, ChoosingAWorkbookOrAWorksheetSwitchesTheButtons)
     openTwoWorkbooks();
     open([](Dlg& dlg) {
         choose(dlg, "Book1");
-        EXPECT_EQ(enabledButtons(dlg),
-                  (Names{"開く...", "新規作成", "閉じる", "終了", "最新情報に更新", "閉じる(1)"}));
+        EXPECT_EQ(enabledButtons(dlg), workbookChosen);
         choose(dlg, "Book1", "Sheet1");
         EXPECT_EQ(enabledButtons(dlg), allButtons);
     });

@@ -26,9 +26,9 @@ public:
 // may live at once under different names.
 std::unique_ptr<LinePeer> makeLinePeer(const std::string& portName);
 
-// A port name that leads nowhere: opening it fails as for a missing device,
-// never touching a real one.
-void makeMissingPort(const std::string& portName);
+// Makes the port name lead nowhere in the test's own port directory (see
+// MissingPort.h): opening it fails as for a missing device.
+void leadNowhere(const std::string& portName);
 
 // The system's own text for a call on a port that is not open, and for an
 // argument the call refuses.

@@ -2,6 +2,7 @@
 // link in a port directory of the test's own.
 
 #include "LinePeer.h"
+#include "MissingPort.h"
 #include "Pty.h"
 
 #include <cerrno>
@@ -61,10 +62,10 @@ std::unique_ptr<LinePeer> makeLinePeer(const std::string& portName)
     return std::make_unique<PtyPeer>(portName);
 }
 
-void makeMissingPort(const std::string& portName)
+void leadNowhere(const std::string& portName)
 {
-    unlinkPort(portName);
-    ports().link(portName, "/nonexistent/tty");
+    ports(); // the test's own XDG_CONFIG_HOME from here on
+    makeMissingPort(portName);
 }
 
 std::string notOpenText()

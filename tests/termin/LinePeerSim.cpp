@@ -3,14 +3,13 @@
 // logs the command lines it receives.
 
 #include "LinePeer.h"
+#include "MissingPort.h"
 #include "SimControl.h"
 
 #include "Escape.h"
 
-#include <gtest/gtest.h>
 #include <wx/log.h>
 
-#include <filesystem>
 #include <thread>
 
 #include <windows.h>
@@ -56,15 +55,9 @@ std::unique_ptr<LinePeer> makeLinePeer(const std::string& portName)
     return std::make_unique<SimPeer>(portName);
 }
 
-// The prefix maps every COMn to a link in $TONVALE_WINE_PORTS; without a
-// simulator there, the port leads nowhere.
-void makeMissingPort(const std::string& portName)
+void leadNowhere(const std::string& portName)
 {
-    const char* ports = std::getenv("TONVALE_WINE_PORTS");
-    ASSERT_NE(ports, nullptr);
-    std::error_code ignored;
-    std::filesystem::remove(std::filesystem::path("Z:" + std::string(ports)) / "termin" / "ports" / portName,
-                            ignored);
+    makeMissingPort(portName);
 }
 
 std::string notOpenText()

@@ -112,7 +112,7 @@ TEST(SerialPortException, IsARuntimeErrorWithTheMessage)
 
 TEST(SerialLinkOpen, FailsWithThePortNameWhenNoDeviceAnswers)
 {
-    makeMissingPort("COM5");
+    leadNowhere("COM5");
     SerialPort port;
     ASSERT_TRUE(port.setPortName("COM5"));
     try {
