@@ -8,16 +8,27 @@ namespace tonvale {
 
 inline constexpr const char* settingsFileName = "Tonvale.INI";
 
-// "Tonvale.INI" beside the running executable when that directory is
-// writable (a portable installation, the build tree), otherwise
+// "Tonvale.INI" beside the running executable when it runs as a portable
+// copy (see portableDirectory), otherwise
 // $XDG_CONFIG_HOME/tonvale/Tonvale.INI (~/.config/tonvale when the variable
 // is unset), whose directory is created when missing.
 std::string settingsPath();
 
+// Where settingsPath() leads for this run, without creating anything.
+std::string locateSettings();
+
+// Whether the settings may live beside an executable in directory: a
+// portable copy (the build tree, a folder of one's own) whose directory the
+// user may write. An installed program never writes beside itself, whoever
+// runs it (root may write to /usr/bin): never in installDirectory, where
+// this build installs its executables, nor anywhere below /usr.
+bool portableDirectory(const std::string& directory, bool writable,
+                       const std::string& installDirectory);
+
 // The rule of settingsPath() for a given executable, whether its directory
-// is writable, and the environment's XDG_CONFIG_HOME and HOME (null when
+// is portable, and the environment's XDG_CONFIG_HOME and HOME (null when
 // unset). Never names the executable itself.
-std::string settingsPathFor(const std::string& executable, bool directoryWritable,
+std::string settingsPathFor(const std::string& executable, bool portable,
                             const char* xdgConfigHome, const char* home);
 
 } // namespace tonvale
