@@ -5,13 +5,17 @@
 #include "InstrumentFixture.h"
 
 #include "OutputDestination.h"
+#include "Unprivileged.h"
 
 #include "termin/PortLink.h"
 #include "termin/PortSetupDialog.h"
 
 #include <wx/choice.h>
+#include <wx/utils.h>
 
+#include <cerrno>
 #include <filesystem>
+#include <system_error>
 
 using namespace tonvale;
 
@@ -360,6 +364,32 @@ TEST_F(InstrumentTest, APortThatDoesNotOpenIsReported)
     std::filesystem::create_symlink(sim.configHome() + "/no-such-device", link);
     wxTEST_DIALOG(EXPECT_FALSE(instrument.openPort("COM2")),
                   ExpectMessage("シリアルポートをオープンすることができませんでした。"));
+    EXPECT_FALSE(instrument.isOpen());
+    std::filesystem::remove(link);
+}
+
+TEST_F(InstrumentTest, APortTheUserMayNotUseSaysWhichDeviceAndHowToGetAccess)
+{
+    instrument.closePort();
+    letOthersEnter(sim.configHome());
+    const std::filesystem::path device = sim.configHome() + "/ttyUSB0";
+    makeForbiddenDevice(device);
+    const std::filesystem::path link = termin::portLinkPath("COM2");
+    std::filesystem::create_symlink(device, link);
+    const std::string expected =
+        "シリアルポートをオープンすることができませんでした。\n"
+        "Failed to Open COM2 (" + std::filesystem::canonical(device).string() + "): " +
+        std::system_category().message(EACCES) +
+        "\n\n"
+        "このシリアルポートを使う権限がありません。\n"
+        "シリアルポートを使うには dialout グループのメンバーである必要があります。\n"
+        "次のコマンドを実行し、一度ログアウトしてからログインし直してください。\n"
+        "\n"
+        "    sudo adduser " + wxGetUserId().utf8_string() + " dialout";
+    {
+        const AsUnprivilegedUser user;
+        wxTEST_DIALOG(EXPECT_FALSE(instrument.openPort("COM2")), ExpectMessage(expected));
+    }
     EXPECT_FALSE(instrument.isOpen());
     std::filesystem::remove(link);
 }

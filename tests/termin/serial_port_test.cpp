@@ -3,6 +3,7 @@
 
 #include "LineSpeed.h"
 #include "Pty.h"
+#include "Unprivileged.h"
 
 #include "termin/PortLink.h"
 #include "termin/SerialPort.h"
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -17,6 +19,7 @@
 #include <future>
 #include <stdexcept>
 #include <string>
+#include <system_error>
 #include <thread>
 
 #include <sys/ioctl.h>
@@ -158,6 +161,31 @@ TEST(SerialPortOpen, FailsWithThePortNameWhenNoDeviceAnswers)
     } catch (const SerialPortException& e) {
         EXPECT_STREQ(e.what(), "Failed to Open COM5");
     }
+    EXPECT_FALSE(port.isOpen());
+}
+
+TEST(SerialPortOpen, ADeviceTheUserMayNotUseIsNamedWithTheReason)
+{
+    PortDirectory ports;
+    letOthersEnter(ports.configHome());
+    const std::filesystem::path device = ports.configHome() / "ttyUSB0";
+    makeForbiddenDevice(device);
+    ports.link("COM4", device.string());
+    SerialPort port;
+    ASSERT_TRUE(port.setPortName("COM4"));
+    std::string message;
+    {
+        const AsUnprivilegedUser user;
+        try {
+            port.open();
+            ADD_FAILURE() << "open succeeded";
+        } catch (const termin::SerialPortAccessDenied& e) {
+            message = e.what();
+        }
+    }
+    // The device behind the link, not the link.
+    EXPECT_EQ(message, "Failed to Open COM4 (" + std::filesystem::canonical(device).string() +
+                           "): " + std::system_category().message(EACCES));
     EXPECT_FALSE(port.isOpen());
 }
 
