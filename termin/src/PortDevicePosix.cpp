@@ -59,6 +59,14 @@ std::string portDevicePath(const std::string& portName)
     return comN ? "/dev/ttyS" + std::to_string(portName[3] - '1') : link;
 }
 
+std::string portNamingRule()
+{
+    return "Ports are COM1 to COM9. COMn opens the device that the symbolic link\n" +
+           configHome() + "/termin/ports/COMn points to;\n"
+           "without that link it opens /dev/ttyS<n-1> (COM1 is /dev/ttyS0).\n"
+           "Using a serial device needs membership of its group (on Debian: dialout).\n";
+}
+
 namespace detail {
 
 PortDevice::PortDevice()
