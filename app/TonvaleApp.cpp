@@ -1,3 +1,4 @@
+#include "CommandLine.h"
 #include "ExceptionReport.h"
 #include "MainDialog.h"
 #include "SingleInstance.h"
@@ -7,6 +8,7 @@
 
 #include <wx/app.h>
 
+#include <iostream>
 #include <memory>
 
 namespace tonvale {
@@ -51,4 +53,13 @@ private:
 
 } // namespace tonvale
 
-wxIMPLEMENT_APP(tonvale::TonvaleApp);
+wxIMPLEMENT_APP_NO_MAIN(tonvale::TonvaleApp);
+
+int main(int argc, char** argv)
+{
+    const tonvale::CommandLineOutcome outcome =
+        tonvale::handleCommandLine(argc, argv, std::cout, std::cerr);
+    if (!outcome.run)
+        return outcome.exitStatus;
+    return wxEntry(argc, argv);
+}

@@ -4,6 +4,7 @@
 #include "MeasurementRecord.h"
 #include "Messages.h"
 #include "PropertyFile.h"
+#include "Strings.h"
 
 #include "termin/SerialPort.h"
 
@@ -30,6 +31,7 @@ constexpr int msgNotCalibrated = 130;
 constexpr int msgUnsupported = 147;
 constexpr int msgMeasureFailed = 148;
 constexpr int msgUnexpected = 159;
+constexpr int msgNoAccess = 160;
 
 // Reply codes of class OK that are warnings: the reply still counts.
 constexpr std::pair<int, int> warningMessages[] = {
@@ -163,6 +165,11 @@ bool Instrument::openPort(const std::string& name)
     link->setPortName(name);
     try {
         link->open();
+    } catch (const termin::SerialPortAccessDenied& denied) {
+        // The operator can mend this one: say which device and how.
+        showText(strings().get(msgOpenFailed) + "\n" + denied.what() + "\n\n" +
+                 strings().format(msgNoAccess, wxGetUserId().utf8_string()));
+        return false;
     } catch (const termin::SerialPortException&) {
         showMessage(msgOpenFailed);
         return false;

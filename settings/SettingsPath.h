@@ -8,12 +8,17 @@ namespace tonvale {
 
 inline constexpr const char* settingsFileName = "Tonvale.INI";
 
-// "Tonvale.INI" beside the running executable when that directory is
-// writable (a portable installation, the build tree), otherwise in the
-// user's own settings folder, which is created when missing:
-// $XDG_CONFIG_HOME/tonvale/ (~/.config/tonvale when the variable is unset)
-// on Linux, the application-data folder's Tonvale\ on Windows.
+// Where the settings file lives for this run, created when missing: on
+// Linux "Tonvale.INI" beside the running executable when it runs as a
+// portable copy (see portableDirectory), otherwise
+// $XDG_CONFIG_HOME/tonvale/Tonvale.INI (~/.config/tonvale when the variable
+// is unset); on Windows beside the executable when the user may write its
+// folder, otherwise Tonvale\Tonvale.INI in the user's application-data
+// folder.
 std::string settingsPath();
+
+// Where settingsPath() leads for this run, without creating anything.
+std::string locateSettings();
 
 #ifdef _WIN32
 // The rule of settingsPath() for a given executable, whether its directory
@@ -22,10 +27,18 @@ std::string settingsPath();
 std::string settingsPathFor(const std::string& executable, bool directoryWritable,
                             const std::string& appData);
 #else
+// Whether the settings may live beside an executable in directory: a
+// portable copy (the build tree, a folder of one's own) whose directory the
+// user may write. An installed program never writes beside itself, whoever
+// runs it (root may write to /usr/bin): never in installDirectory, where
+// this build installs its executables, nor anywhere below /usr.
+bool portableDirectory(const std::string& directory, bool writable,
+                       const std::string& installDirectory);
+
 // The rule of settingsPath() for a given executable, whether its directory
-// is writable, and the environment's XDG_CONFIG_HOME and HOME (null when
+// is portable, and the environment's XDG_CONFIG_HOME and HOME (null when
 // unset). Never names the executable itself.
-std::string settingsPathFor(const std::string& executable, bool directoryWritable,
+std::string settingsPathFor(const std::string& executable, bool portable,
                             const char* xdgConfigHome, const char* home);
 #endif
 

@@ -75,13 +75,19 @@ std::string settingsPathFor(const std::string& executable, bool directoryWritabl
     return utf8((fs::path(wide(appData)) / L"Tonvale" / settingsFileName).wstring());
 }
 
-std::string settingsPath()
+std::string locateSettings()
 {
     namespace fs = std::filesystem;
     const std::string executable = executablePath();
     const bool writable =
         !executable.empty() && mayCreateFilesIn(fs::path(wide(executable)).parent_path());
-    const std::string path = settingsPathFor(executable, writable, applicationData());
+    return settingsPathFor(executable, writable, applicationData());
+}
+
+std::string settingsPath()
+{
+    namespace fs = std::filesystem;
+    const std::string path = locateSettings();
     // When the folder cannot be made, the load finds no file and the save
     // reports the reason to the user.
     std::error_code error;

@@ -16,6 +16,11 @@ struct LineSettings {
     int stopBits; // 0 one, 1 one and a half, 2 two
 };
 
+// Why open() failed. AccessDenied: the system refuses this user the device
+// itself (on Linux, someone outside the device's group, such as dialout);
+// a port that another program holds is Failed.
+enum class OpenFailure { None, Failed, AccessDenied };
+
 // The step of configure() that failed.
 enum class ConfigureFailure { None, ReadTimeouts, WriteTimeouts, ReadState, WriteState };
 
@@ -28,9 +33,11 @@ public:
     PortDevice(const PortDevice&) = delete;
     PortDevice& operator=(const PortDevice&) = delete;
 
-    // Opens the device behind portName for this process alone; false when it
-    // does not exist or someone else has it.
-    bool open(const std::string& portName);
+    // Opens the device behind portName for this process alone. On failure
+    // the system error of the failed step is current.
+    OpenFailure open(const std::string& portName);
+    // The device that open() opens for portName, as the system names it.
+    static std::string deviceName(const std::string& portName);
     // Makes reads return at once and applies raw line settings without flow
     // control. On failure the system error of the failed step is current.
     ConfigureFailure configure(const LineSettings& settings);

@@ -59,6 +59,14 @@ std::string portDevicePath(const std::string& portName)
     return comN ? "/dev/ttyS" + std::to_string(portName[3] - '1') : link;
 }
 
+std::string portNamingRule()
+{
+    return "Ports are COM1 to COM9. COMn opens the device that the symbolic link\n" +
+           configHome() + "/termin/ports/COMn points to;\n"
+           "without that link it opens /dev/ttyS<n-1> (COM1 is /dev/ttyS0).\n"
+           "Using a serial device needs membership of its group (on Debian: dialout).\n";
+}
+
 namespace detail {
 
 PortDevice::PortDevice()
@@ -76,22 +84,34 @@ PortDevice::~PortDevice()
         ::close(wakeFd);
 }
 
-bool PortDevice::open(const std::string& portName)
+OpenFailure PortDevice::open(const std::string& portName)
 {
-    if (fd >= 0)
-        return false;
+    if (fd >= 0) {
+        errno = EBUSY;
+        return OpenFailure::Failed;
+    }
     // O_NONBLOCK only so that opening does not wait for carrier detect;
     // configure() makes the descriptor blocking again.
     const int opened = ::open(portDevicePath(portName).c_str(),
                               O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (opened < 0)
-        return false;
+        return errno == EACCES || errno == EPERM ? OpenFailure::AccessDenied : OpenFailure::Failed;
     if (flock(opened, LOCK_EX | LOCK_NB) != 0 || ioctl(opened, TIOCEXCL) != 0) {
+        const int reason = errno;
         ::close(opened);
-        return false;
+        errno = reason;
+        return OpenFailure::Failed;
     }
     fd = opened;
-    return true;
+    return OpenFailure::None;
+}
+
+std::string PortDevice::deviceName(const std::string& portName)
+{
+    // The device itself rather than the link that leads to it.
+    const std::string path = portDevicePath(portName);
+    char resolved[PATH_MAX];
+    return realpath(path.c_str(), resolved) != nullptr ? std::string(resolved) : path;
 }
 
 ConfigureFailure PortDevice::configure(const LineSettings& settings)

@@ -54,6 +54,12 @@ std::string portDevicePath(const std::string& portName)
     return "\\\\.\\" + portName;
 }
 
+std::string portNamingRule()
+{
+    return "Ports are COM1 to COM9, the system's own serial ports (a USB serial adapter\n"
+           "appears as COMn in the Device Manager).\n";
+}
+
 namespace detail {
 
 PortDevice::PortDevice()
@@ -71,11 +77,18 @@ PortDevice::~PortDevice()
         CloseHandle(native(wakeEvent));
 }
 
-bool PortDevice::open(const std::string& portName)
+std::string PortDevice::deviceName(const std::string& portName)
+{
+    return portDevicePath(portName);
+}
+
+// Windows refuses a port that another program holds with "access denied":
+// that is a port in use, never a missing right of this user.
+OpenFailure PortDevice::open(const std::string& portName)
 {
     if (port != nullptr) {
         SetLastError(ERROR_ACCESS_DENIED);
-        return false;
+        return OpenFailure::Failed;
     }
     // Windows' serial driver refuses a second open of a port; Wine's lets a
     // pseudo-terminal be opened twice. So the port's name is also held by a
@@ -83,11 +96,11 @@ bool PortDevice::open(const std::string& portName)
     const HANDLE name = CreateMutexW(
         nullptr, FALSE, wxString::FromUTF8("Local\\termin-port-" + portName).wc_str());
     if (name == nullptr)
-        return false;
+        return OpenFailure::Failed;
     if (GetLastError() == ERROR_ALREADY_EXISTS) {
         CloseHandle(name);
         SetLastError(ERROR_ACCESS_DENIED);
-        return false;
+        return OpenFailure::Failed;
     }
     const HANDLE opened = CreateFileW(wxString::FromUTF8(portDevicePath(portName)).wc_str(),
                                       GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
@@ -96,7 +109,7 @@ bool PortDevice::open(const std::string& portName)
         const DWORD reason = GetLastError();
         CloseHandle(name);
         SetLastError(reason);
-        return false;
+        return OpenFailure::Failed;
     }
     // Windows always knows a device's type. Wine keeps a COM port mapped to
     // a device that is not there as a device object that opens but fails
@@ -105,11 +118,11 @@ bool PortDevice::open(const std::string& portName)
         CloseHandle(opened);
         CloseHandle(name);
         SetLastError(ERROR_FILE_NOT_FOUND);
-        return false;
+        return OpenFailure::Failed;
     }
     port = opened;
     claim = name;
-    return true;
+    return OpenFailure::None;
 }
 
 ConfigureFailure PortDevice::configure(const LineSettings& settings)

@@ -56,6 +56,8 @@ SerialPortException::SerialPortException(const std::string& message)
 
 SerialPortException::~SerialPortException() = default;
 
+SerialPortAccessDenied::~SerialPortAccessDenied() = default;
+
 Terminection::~Terminection() = default;
 
 SerialPort::SerialPort() : handle(std::make_unique<detail::PortDevice>()) {}
@@ -64,8 +66,19 @@ SerialPort::~SerialPort() = default;
 
 void SerialPort::open()
 {
-    if (!handle->open(portName))
+    switch (handle->open(portName)) {
+    case detail::OpenFailure::None:
+        break;
+    case detail::OpenFailure::Failed:
         throw SerialPortException("Failed to Open " + portName);
+    case detail::OpenFailure::AccessDenied: {
+        // The one failure the user can mend: the device and the reason go
+        // along.
+        const std::string reason = detail::lastSystemErrorText();
+        throw SerialPortAccessDenied("Failed to Open " + portName + " (" +
+                                     detail::PortDevice::deviceName(portName) + "): " + reason);
+    }
+    }
 
     const char* context = nullptr;
     switch (handle->configure({baudRate, byteSize, parity, stopBits})) {

@@ -6,13 +6,19 @@
 #include "MissingPort.h"
 
 #include "OutputDestination.h"
+#ifndef _WIN32
+#include "Unprivileged.h"
+#endif
 
 #include "termin/PortLink.h"
 #include "termin/PortSetupDialog.h"
 
 #include <wx/choice.h>
+#include <wx/utils.h>
 
+#include <cerrno>
 #include <filesystem>
+#include <system_error>
 
 using namespace tonvale;
 
@@ -361,6 +367,36 @@ TEST_F(InstrumentTest, APortThatDoesNotOpenIsReported)
                   ExpectMessage("シリアルポートをオープンすることができませんでした。"));
     EXPECT_FALSE(instrument.isOpen());
 }
+
+// Linux refuses a device to users outside its group; Windows knows no such
+// case (a refused port is one in use).
+#ifndef _WIN32
+TEST_F(InstrumentTest, APortTheUserMayNotUseSaysWhichDeviceAndHowToGetAccess)
+{
+    instrument.closePort();
+    letOthersEnter(sim.configHome());
+    const std::filesystem::path device = sim.configHome() + "/ttyUSB0";
+    makeForbiddenDevice(device);
+    const std::filesystem::path link = termin::portLinkPath("COM2");
+    std::filesystem::create_symlink(device, link);
+    const std::string expected =
+        "シリアルポートをオープンすることができませんでした。\n"
+        "Failed to Open COM2 (" + std::filesystem::canonical(device).string() + "): " +
+        std::system_category().message(EACCES) +
+        "\n\n"
+        "このシリアルポートを使う権限がありません。\n"
+        "シリアルポートを使うには dialout グループのメンバーである必要があります。\n"
+        "次のコマンドを実行し、一度ログアウトしてからログインし直してください。\n"
+        "\n"
+        "    sudo adduser " + wxGetUserId().utf8_string() + " dialout";
+    {
+        const AsUnprivilegedUser user;
+        wxTEST_DIALOG(EXPECT_FALSE(instrument.openPort("COM2")), ExpectMessage(expected));
+    }
+    EXPECT_FALSE(instrument.isOpen());
+    std::filesystem::remove(link);
+}
+#endif
 
 TEST_F(InstrumentTest, SetupPortOffersOnlyThePortAndTakesItsName)
 {

@@ -55,7 +55,7 @@ TEST(SettingsPath, Rule)
 {
     struct Case {
         const char* executable;
-        bool writable;
+        bool portable;
         const char* xdg;
         const char* home;
         const char* expected;
@@ -71,8 +71,34 @@ TEST(SettingsPath, Rule)
         {"", true, "/x", "/home/u", "/x/tonvale/Tonvale.INI"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(settingsPathFor(c.executable, c.writable, c.xdg, c.home), c.expected)
-            << c.executable << " writable " << c.writable << " xdg " << (c.xdg ? c.xdg : "(unset)");
+        EXPECT_EQ(settingsPathFor(c.executable, c.portable, c.xdg, c.home), c.expected)
+            << c.executable << " portable " << c.portable << " xdg " << (c.xdg ? c.xdg : "(unset)");
+}
+
+TEST(SettingsPath, AnInstalledProgramNeverKeepsItsSettingsBesideItself)
+{
+    struct Case {
+        const char* directory;
+        bool writable;
+        const char* installDirectory;
+        bool portable;
+    };
+    const Case cases[] = {
+        {"/home/u/tonvale", true, "/usr/local/bin", true},
+        {"/home/u/tonvale", false, "/usr/local/bin", false},
+        // Root may write to the system's program directories.
+        {"/usr/bin", true, "/usr/bin", false},
+        {"/usr/local/bin", true, "/opt/tv/bin", false},
+        {"/usr", true, "", false},
+        {"/usrdata/tv", true, "/usr/bin", true},
+        // Where this build installs itself, written however it is spelled.
+        {"/opt/tv/bin", true, "/opt/tv/bin", false},
+        {"/opt/tv/bin/", true, "/opt/tv/./bin", false},
+        {"/opt/tv/bin2", true, "/opt/tv/bin", true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(portableDirectory(c.directory, c.writable, c.installDirectory), c.portable)
+            << c.directory << " writable " << c.writable << " install " << c.installDirectory;
 }
 
 TEST(SettingsPath, TheBuildTreeIsAPortableLayout)

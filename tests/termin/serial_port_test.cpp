@@ -4,15 +4,19 @@
 
 #include "LineSpeed.h"
 #include "Pty.h"
+#include "Unprivileged.h"
 
 #include "termin/PortLink.h"
 #include "termin/SerialPort.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <filesystem>
 #include <chrono>
 #include <cstdlib>
 #include <string>
+#include <system_error>
 #include <thread>
 
 #include <sys/ioctl.h>
@@ -78,6 +82,34 @@ TEST(PortLink, FollowsTheConfigDirectoryAndFallsBackToTtyS)
     setenv("HOME", home.c_str(), 1);
 }
 
+TEST(SerialPortOpen, ADeviceTheUserMayNotUseIsNamedWithTheReason)
+{
+    PortDirectory ports;
+    letOthersEnter(ports.configHome());
+    const std::filesystem::path device = ports.configHome() / "ttyUSB0";
+    makeForbiddenDevice(device);
+    ports.link("COM4", device.string());
+    SerialPort port;
+    ASSERT_TRUE(port.setPortName("COM4"));
+    std::string message;
+    {
+        const AsUnprivilegedUser user;
+        try {
+            port.open();
+            ADD_FAILURE() << "open succeeded";
+        } catch (const termin::SerialPortAccessDenied& e) {
+            message = e.what();
+        }
+    }
+    // The device behind the link, not the link.
+    EXPECT_EQ(message, "Failed to Open COM4 (" + std::filesystem::canonical(device).string() +
+                           "): " + std::system_category().message(EACCES));
+    EXPECT_FALSE(port.isOpen());
+}
+
+// A pseudo-terminal keeps speed, stop bits, parity kind and the raw flags of
+// what open() sets, but always reports 8 bits and no parity generation; those
+// two are checked on the line state itself (line_state_test.cpp).
 TEST(SerialPortOpen, AppliesTheLineSettingsRaw)
 {
     const struct {

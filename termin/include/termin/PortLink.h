@@ -18,4 +18,7 @@ TERMIN_EXPORT std::string portLinkPath(const std::string& portName);
 // The path that open() opens for portName.
 TERMIN_EXPORT std::string portDevicePath(const std::string& portName);
 
+// The rule above for a user, in English, with this user's link directory.
+TERMIN_EXPORT std::string portNamingRule();
+
 } // namespace termin

@@ -15,4 +15,12 @@ public:
     ~SerialPortException() override;
 };
 
+// open() failed because the system refuses this user the device (its
+// permissions), not because it is missing or in use: the user can mend it.
+class TERMIN_EXPORT SerialPortAccessDenied : public SerialPortException {
+public:
+    using SerialPortException::SerialPortException;
+    ~SerialPortAccessDenied() override;
+};
+
 } // namespace termin
