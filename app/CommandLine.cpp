@@ -62,11 +62,18 @@ CommandLineOutcome handleCommandLine(int argc, char** argv, std::ostream& out, s
     }
     if (parser.Found("help")) {
         out << parser.GetUsageString().utf8_string() << '\n'
+#ifdef _WIN32
+            << "Without options it asks for the instrument's port and opens its main\n"
+               "window.\n\n"
+            << "Settings: " << locateSettings() << "\n\n"
+            << termin::portNamingRule();
+#else
             << "Without options it asks for the instrument's port and opens its main\n"
                "window (a display is needed).\n\n"
             << "Settings: " << locateSettings() << "\n\n"
             << termin::portNamingRule() << '\n'
             << "See tonvale(1); sxsim(1) simulates the instrument.\n";
+#endif
         return {false, 0};
     }
     return {true, 0};

@@ -15,7 +15,7 @@
 
 using namespace tonvale;
 using ::testing::HasSubstr;
-using ::testing::MatchesRegex;
+using ::testing::StartsWith;
 
 namespace {
 
@@ -52,7 +52,12 @@ TEST(CommandLine, VersionAnswersAndEnds)
         const Parsed r = parse({"tonvale", option});
         EXPECT_FALSE(r.outcome.run) << option;
         EXPECT_EQ(r.outcome.exitStatus, 0) << option;
-        EXPECT_THAT(r.out, MatchesRegex("tonvale [0-9]+\\.[0-9]+\n")) << option;
+        EXPECT_THAT(r.out, StartsWith("tonvale ")) << option;
+        const std::string number = r.out.substr(8);
+        EXPECT_TRUE(number.size() > 2 && number.back() == '\n' &&
+                    number.find_first_not_of("0123456789.") == number.size() - 1 &&
+                    number.find('.') != std::string::npos)
+            << option << ": " << r.out;
         EXPECT_EQ(r.err, "") << option;
     }
 }
@@ -63,7 +68,11 @@ TEST(CommandLine, HelpNamesTheSettingsFileAndThePortLinks)
         const Parsed r = parse({"tonvale", option});
         EXPECT_FALSE(r.outcome.run) << option;
         EXPECT_EQ(r.outcome.exitStatus, 0) << option;
+#ifdef _WIN32
+        EXPECT_THAT(r.out, HasSubstr("Usage: tonvale [/h] [/V]"));
+#else
         EXPECT_THAT(r.out, HasSubstr("Usage: tonvale [-h] [-V]"));
+#endif
         EXPECT_THAT(r.out, HasSubstr("--version"));
         EXPECT_THAT(r.out, HasSubstr("\nSettings: " + locateSettings() + "\n"));
         EXPECT_THAT(r.out, HasSubstr(termin::portNamingRule()));
