@@ -41,16 +41,16 @@ Calls join(std::initializer_list<Calls> parts)
 
 const Calls attach = {"AttachRunning", "Application.ScreenUpdating=true",
                       "Application.Visible=true"};
-// Binding while a handle is held lets go of the old one.
-const Calls rebind = {"AttachRunning", "Application.Release", "Application.ScreenUpdating=true",
-                      "Application.Visible=true"};
 const Calls release = {"Application.Release"};
+// The end of an operation: what the application held back is delivered,
+// then the handle is let go.
+const Calls finish = {"Application.Flush", "Application.Release"};
 
-// FindWorkbook of the second of two open workbooks.
-const Calls findSecondWorkbook = join(
-    {{"IsRunning"}, rebind,
-     {"Application.Workbooks", "Workbooks.Count", "Application.Workbooks", "Workbooks.Item(1)",
-      "Workbook.Name", "Workbooks.Item(2)", "Workbook.Name"}});
+// The names compared by FindWorkbook for the second of two open workbooks,
+// on the application already bound.
+const Calls findSecondWorkbook = {"Application.Workbooks", "Workbooks.Count",
+                                  "Workbooks.Item(1)", "Workbook.Name", "Workbooks.Item(2)",
+                                  "Workbook.Name"};
 
 const Calls resolveSecondFirst = {"Application.Workbooks", "Workbooks.Item(2)",
                                   "Workbook.Worksheets", "Worksheets.Item(1)"};
@@ -276,20 +276,20 @@ TEST_F(CExcelTest, SetValueFitsTheColumnOnlyWhenTheFlagIsOne)
     EXPECT_EQ(sheet->autoFitColumns, (std::set<std::int32_t>{2}));
 }
 
-TEST_F(CExcelTest, SetValueCallsInOrderNameChecksThenSelectWriteAndFit)
+TEST_F(CExcelTest, SetValueBindsOnceForNameChecksSelectWriteAndFitThenFlushes)
 {
     selectTarget();
     ASSERT_EQ(automation.SetValue(7, 3, 4, 2, 1, 1), 1);
     const Calls expected = join({
         {"IsRunning"}, attach,
         findSecondWorkbook,
-        {"IsRunning"}, rebind, findSecondWorkbook,
+        findSecondWorkbook,
         {"Application.Workbooks", "Workbooks.Item(2)", "Workbook.Worksheets", "Worksheets.Count",
          "Worksheets.Item(1)", "Worksheet.Name"},
         resolveSecondFirst,
         {"Worksheet.Range(C4,C4)", "Range.Select", "Range.Value=int 7"},
-        rebind, {"Range.EntireColumn", "Range.AutoFit"},
-        release,
+        {"Range.EntireColumn", "Range.AutoFit"},
+        finish,
     });
     EXPECT_EQ(spreadsheet->log, expected);
 }
@@ -483,7 +483,7 @@ TEST_F(CExcelTest, SetCellInteriorCallsInOrder)
               join({attach, resolveSecondFirst,
                     {"Worksheet.Range(B2,D3)", "Range.Interior", "Interior.ColorIndex=36",
                      "Interior.Pattern=1"},
-                    release}));
+                    finish}));
 }
 
 TEST_F(CExcelTest, WithoutARunningApplicationTheCellOperationsReturnZeroSilently)
@@ -529,7 +529,9 @@ TEST_F(CExcelTest, PositionsBeyondTheCollectionsRaiseAndLeaveTheHandleBound)
         automation.SetCellAutoWidth(1, 1, 1, 1, 1, 4);
         ADD_FAILURE() << "no error raised";
     } catch (const AutomationError& error) {
-        EXPECT_STREQ(error.what(), "Worksheets.Item(4): index 4 is out of range (Count 3)");
+        EXPECT_EQ(error.detail(), "Worksheets.Item(4): index 4 is out of range (Count 3)");
+        EXPECT_EQ(error.failure(), sheetwire::AutomationFailure::NoSuchItem);
+        EXPECT_STREQ(error.what(), "指定したワークブックまたはワークシートが見つかりません。");
     }
     // The next operation binds afresh.
     EXPECT_EQ(automation.SetCellAutoWidth(1, 1, 1, 1, 1, 3), 1);

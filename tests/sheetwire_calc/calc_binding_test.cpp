@@ -199,11 +199,18 @@ TEST(CalcBinding, AnOfficeKilledBetweenTwoCallsIsNotRunningAnyMore)
     ASSERT_NE(application, nullptr);
     const auto worksheet = application->Workbooks()->Add()->Worksheets()->Item(1);
     worksheet->Range("A1", "A1")->PutValue(std::int32_t{1});
+    application->Flush();
 
     office.kill();
 
-    // Objects of the dead office raise errors; the office is no longer found.
-    EXPECT_THROW(worksheet->Range("A2", "A2")->PutValue(std::int32_t{2}), AutomationError);
+    // Objects of the dead office raise errors (a value held back, when it is
+    // delivered); the office is no longer found.
+    EXPECT_THROW(
+        {
+            worksheet->Range("A2", "A2")->PutValue(std::int32_t{2});
+            application->Flush();
+        },
+        AutomationError);
     EXPECT_THROW(application->Workbooks()->Count(), AutomationError);
     EXPECT_FALSE(backend->IsRunning());
     EXPECT_EQ(backend->AttachRunning(), nullptr);

@@ -1,4 +1,5 @@
-// The automation object model over a real office: every member the library
+// The automation object model over a real office, each call made in the
+// office as it is made (the unbatched backend): every member the library
 // calls, written through the backend and read back through the test's own
 // UNO connection; a workbook closed under the backend; positions the office
 // does not hold.
@@ -60,6 +61,12 @@ struct Files {
 
 class CalcObjects : public CalcTest {
 protected:
+    void SetUp() override
+    {
+        batched = false;
+        CalcTest::SetUp();
+    }
+
     // A new workbook through the backend and its first worksheet.
     std::unique_ptr<AutomationWorksheet> firstWorksheet(std::string& title)
     {

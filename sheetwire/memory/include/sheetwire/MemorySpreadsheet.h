@@ -18,6 +18,7 @@
 #include "sheetwire/Automation.h"
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -60,6 +61,8 @@ struct MemoryWorksheet {
 
 struct MemoryWorkbook {
     std::string name;
+    // Never the same for two workbooks of one spreadsheet application.
+    std::uint64_t identity = 0;
     std::vector<std::shared_ptr<MemoryWorksheet>> worksheets;
     std::shared_ptr<MemoryWorksheet> activeWorksheet;
     bool closed = false;
@@ -100,11 +103,15 @@ public:
     std::map<std::string, std::vector<std::string>> files;
     // One entry per call, e.g. "Workbooks.Item(2)", "Range.Value=int 5".
     std::vector<std::string> log;
+    // Called with each entry as the call is made, before it takes effect:
+    // lets a test change the application between two calls.
+    std::function<void(const std::string&)> onCall;
     // Application handles handed out and not yet released.
     int liveHandles = 0;
     // Counts starts and quits; handles of an earlier run are dead.
     unsigned generation = 0;
     int nextBookNumber = 1;
+    std::uint64_t nextIdentity = 1;
 
 private:
     MemorySpreadsheet() = default;
