@@ -670,8 +670,10 @@ public:
 
     std::uint64_t Identity() override
     {
-        document->ensureOpen("Workbook.Identity");
-        return document->serial();
+        return officeCall("Workbook.Identity", [&] {
+            document->ensureOpen("Workbook.Identity");
+            return document->identityNumber();
+        });
     }
 
     std::string Name() override

@@ -84,6 +84,18 @@ namespace {
 
 std::atomic<std::uint64_t> documentsMet{0};
 
+// Files get their identity once for the life of the process.
+std::uint64_t identityOfFile(const OUString& url)
+{
+    static std::mutex lock;
+    static auto* const files = new std::map<OUString, std::uint64_t>;
+    const std::lock_guard<std::mutex> hold(lock);
+    auto& identity = (*files)[url];
+    if (identity == 0)
+        identity = ++documentsMet;
+    return identity;
+}
+
 // Counts the office's document events that may change which workbooks are
 // open, their order or their titles; focus and the modified state do not.
 class DocumentEvents : public cppu::WeakImplHelper1<css::document::XDocumentEventListener> {
@@ -210,6 +222,12 @@ OpenDocument::OpenDocument(Reference<css::frame::XModel> model,
 OUString OpenDocument::title() const
 {
     return m_title->getTitle();
+}
+
+std::uint64_t OpenDocument::identityNumber() const
+{
+    const OUString url = m_model->getURL();
+    return url.isEmpty() ? m_serial : identityOfFile(url);
 }
 
 OUString OpenDocument::rememberedTitle()

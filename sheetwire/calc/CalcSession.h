@@ -100,8 +100,10 @@ public:
     const Reference<css::frame::XModel>& model() const { return m_model; }
     const Reference<css::sheet::XSpreadsheetDocument>& spreadsheet() const { return m_spreadsheet; }
     const Reference<css::uno::XInterface>& identity() const { return m_identity; }
-    // Unique among all documents this process has met; never 0.
-    std::uint64_t serial() const { return m_serial; }
+    // The document's identity: that of its file (the same whenever the file
+    // is opened in this process), or for a document without a file one of
+    // its own among all this process has met. Never 0.
+    std::uint64_t identityNumber() const;
     // The window title the user sees: "Untitled 1", "data.ods".
     OUString title() const;
     // The same, remembered until the next document event of the office.

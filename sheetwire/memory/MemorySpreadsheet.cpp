@@ -393,7 +393,7 @@ public:
         do
             name = "Book" + std::to_string(app->nextBookNumber++);
         while (app->workbook(name));
-        app->addWorkbook(name, {"Sheet1"});
+        app->addWorkbook(name, {"Sheet1"}, false);
         return std::make_unique<Workbook>(app, app->workbooks.back());
     }
 
@@ -480,8 +480,14 @@ public:
         return std::make_unique<class Workbooks>(app);
     }
 
-    // Every call takes effect at once; only the step is logged.
-    void Flush() override { app->log.push_back("Application.Flush"); }
+    // Every call takes effect at once; only the step is logged (and may be
+    // watched, as every call).
+    void Flush() override
+    {
+        app->log.push_back("Application.Flush");
+        if (app->onCall)
+            app->onCall("Application.Flush");
+    }
 };
 
 } // namespace
@@ -514,11 +520,17 @@ std::shared_ptr<MemorySpreadsheet> MemorySpreadsheet::create()
 }
 
 MemoryWorkbook& MemorySpreadsheet::addWorkbook(const std::string& name,
-                                               const std::vector<std::string>& worksheets)
+                                               const std::vector<std::string>& worksheets,
+                                               bool saved)
 {
     auto book = std::make_shared<MemoryWorkbook>();
     book->name = name;
-    book->identity = nextIdentity++;
+    if (!saved)
+        book->identity = nextIdentity++;
+    else if (const auto file = fileIdentities.find(name); file != fileIdentities.end())
+        book->identity = file->second;
+    else
+        book->identity = fileIdentities[name] = nextIdentity++;
     for (const auto& worksheetName : worksheets) {
         book->worksheets.push_back(std::make_shared<MemoryWorksheet>());
         book->worksheets.back()->name = worksheetName;

@@ -140,9 +140,10 @@ public:
     virtual ~AutomationWorkbook();
     // Closes the workbook (Filename and RouteWorkbook null).
     virtual void Close(std::int16_t saveChanges) = 0;
-    // Tells this workbook from every other: the same while it stays open,
-    // never that of another workbook of this process's life, even one with
-    // the same name at the same position. Never 0.
+    // Tells this workbook from every other one: the same while it stays
+    // open, and again for its file opened anew; never that of another
+    // workbook of this process's life, such as a new, never saved one that
+    // took a closed one's name and position. Never 0.
     virtual std::uint64_t Identity() = 0;
     virtual std::string Name() = 0;
     virtual std::unique_ptr<AutomationWorksheets> Worksheets() = 0;

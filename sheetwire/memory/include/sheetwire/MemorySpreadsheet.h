@@ -61,7 +61,7 @@ struct MemoryWorksheet {
 
 struct MemoryWorkbook {
     std::string name;
-    // Never the same for two workbooks of one spreadsheet application.
+    // That of its file, or its own for a workbook never saved.
     std::uint64_t identity = 0;
     std::vector<std::shared_ptr<MemoryWorksheet>> worksheets;
     std::shared_ptr<MemoryWorksheet> activeWorksheet;
@@ -76,8 +76,11 @@ class MemorySpreadsheet : public AutomationBackend,
 public:
     static std::shared_ptr<MemorySpreadsheet> create();
 
-    // Opens a workbook with these worksheets and makes it active.
-    MemoryWorkbook& addWorkbook(const std::string& name, const std::vector<std::string>& worksheets);
+    // Opens a workbook with these worksheets and makes it active: the file
+    // of that name (the same identity whenever it is opened), or with saved
+    // false a new workbook never saved (an identity of its own).
+    MemoryWorkbook& addWorkbook(const std::string& name, const std::vector<std::string>& worksheets,
+                                bool saved = true);
     std::shared_ptr<MemoryWorkbook> workbook(const std::string& name) const;
     std::shared_ptr<MemoryWorksheet> worksheet(const std::string& workbookName,
                                                const std::string& worksheetName) const;
@@ -112,6 +115,8 @@ public:
     unsigned generation = 0;
     int nextBookNumber = 1;
     std::uint64_t nextIdentity = 1;
+    // The identity of each file opened so far, by name.
+    std::map<std::string, std::uint64_t> fileIdentities;
 
 private:
     MemorySpreadsheet() = default;
