@@ -330,7 +330,13 @@ private:
                                       std::to_string(request.sheet));
         auto& fits = request.document->fits(request.sheet);
         if (fits.name != names[static_cast<std::size_t>(request.sheet - 1)]) {
-            fits.columns.clear();
+            // Another sheet at this position, or the first fit here: what
+            // was fitted before says nothing about it; what was just written
+            // went to it.
+            for (auto& [number, column] : fits.columns) {
+                column.fitted = false;
+                column.shapes.clear();
+            }
             fits.name = names[static_cast<std::size_t>(request.sheet - 1)];
         }
         const auto needed = [&fits](sal_Int32 columnNumber) {

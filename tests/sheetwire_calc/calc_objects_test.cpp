@@ -33,14 +33,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-template <typename T>
-T property(const Reference<css::beans::XPropertySet>& properties, const char* name)
-{
-    T value{};
-    properties->getPropertyValue(rtl::OUString::createFromAscii(name)) >>= value;
-    return value;
-}
-
 struct Files {
     Files()
     {
