@@ -1,12 +1,19 @@
 // What one measurement costs on its way into a running LibreOffice Calc:
 // MeasurementRecord::writeToSpreadsheet with a spectral SCI+SCE measurement
-// (39 values a line, both lines written, name and date-time switched on).
-// Figures: a first measurement (title row + 2 rows) and following ones
-// (2 rows), per measurement and per row, with the UNO round trips each took
-// (the replies the backend counts on its connection), then the parts: the
-// destination check, the title row and one data row on their own. Goal:
-// at most 100 ms per row. The office is the bench's own, started on a
-// throw-away profile and quit at the end. Run under an X server.
+// (39 values a line, both lines written, name and date-time switched on:
+// rows of 41 cells). Figures, each the mean of several runs with the UNO
+// round trips it took (the replies the backend counts on its connection):
+// - the floor: over a connection of the bench's own, straight through UNO,
+//   a row's 41 cells as one array write, its fill and one optimal-width
+//   pass over its columns; for a data row and for the title row;
+// - a first measurement (title row + 2 rows), following ones (2 rows) per
+//   row and the title row alone, each with its ratio to its floor (goal:
+//   at most 2);
+// - a following measurement after 3,000 filled rows, per row, and its ratio
+//   to one near the top (goal: at most 1.2);
+// - the parts: the destination check, single cell operations.
+// The office is the bench's own, started on a throw-away profile and quit at
+// the end. Run under an X server.
 
 #include "MeasurementRecord.h"
 #include "SpreadsheetOutput.h"
@@ -14,6 +21,23 @@
 #include "sheetwire/CExcelAutomation.h"
 #include "sheetwire/CalcBackend.h"
 #include "sheetwire/SelectWorksheetDlg.h"
+
+#include <com/sun/star/beans/XMultiPropertySet.hpp>
+#include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/bridge/BridgeFactory.hpp>
+#include <com/sun/star/connection/Connector.hpp>
+#include <com/sun/star/container/XEnumeration.hpp>
+#include <com/sun/star/container/XEnumerationAccess.hpp>
+#include <com/sun/star/container/XIndexAccess.hpp>
+#include <com/sun/star/frame/Desktop.hpp>
+#include <com/sun/star/frame/XTitle.hpp>
+#include <com/sun/star/lang/XComponent.hpp>
+#include <com/sun/star/sheet/XCellRangeData.hpp>
+#include <com/sun/star/sheet/XSpreadsheet.hpp>
+#include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
+#include <com/sun/star/table/XColumnRowRange.hpp>
+#include <cppuhelper/bootstrap.hxx>
+#include <rtl/bootstrap.hxx>
 
 #include <wx/app.h>
 #include <wx/modalhook.h>
@@ -34,11 +58,18 @@ using Clock = std::chrono::steady_clock;
 using tonvale::MeasurementRecord;
 using tonvale::SpreadsheetOutput;
 namespace fs = std::filesystem;
+namespace css = com::sun::star;
+using css::uno::Any;
+using css::uno::Reference;
+using css::uno::UNO_QUERY_THROW;
 
 namespace {
 
 constexpr int repeats = 20;
-constexpr double goalMsPerRow = 100;
+constexpr int columns = 41;
+constexpr int filledRows = 3000;
+constexpr double goalRatio = 2.0;
+constexpr double goalFlatRatio = 1.2;
 
 struct Figures {
     double ms;
@@ -62,14 +93,104 @@ Figures measure(const sheetwire::CalcBackend& backend, int count,
     return {ms / count, static_cast<double>(backend.messagesReceived() - messages) / count};
 }
 
-void print(const char* what, const Figures& figures, int rows)
+void print(const char* what, const Figures& figures)
 {
-    std::printf("%-38s %8.1f ms  %7.1f round trips", what, figures.ms, figures.messages);
-    if (rows > 0)
-        std::printf("  %7.1f ms/row%s", figures.ms / rows,
-                    figures.ms / rows <= goalMsPerRow ? "" : "  (over the goal)");
-    std::printf("\n");
+    std::printf("%-42s %8.1f ms  %7.1f round trips\n", what, figures.ms, figures.messages);
 }
+
+// With its ratio to what it is measured against, and the goal.
+void print(const char* what, const Figures& figures, double against, double goal)
+{
+    const double ratio = figures.ms / against;
+    std::printf("%-42s %8.1f ms  %7.1f round trips  %5.2f x  (goal %.1f%s)\n", what, figures.ms,
+                figures.messages, ratio, goal, ratio <= goal ? "" : ", over");
+}
+
+rtl::OUString ou(const std::string& text)
+{
+    return OStringToOUString(rtl::OString(text.c_str()), RTL_TEXTENCODING_UTF8);
+}
+
+// The bench's own UNO connection to the office: what the office can take
+// when the calls are made straight through UNO.
+class Direct {
+public:
+    explicit Direct(const std::string& pipe)
+    {
+        rtl::Bootstrap::set("URE_BOOTSTRAP",
+                            "vnd.sun.star.pathname:" TONVALE_OFFICE_PROGRAM_DIR "/fundamentalrc");
+        const auto local = cppu::defaultBootstrap_InitialComponentContext();
+        const auto bridgeObject = css::bridge::BridgeFactory::create(local)->createBridge(
+            "", "urp", css::connection::Connector::create(local)->connect(ou("pipe,name=" + pipe)),
+            nullptr);
+        bridge.set(bridgeObject, UNO_QUERY_THROW);
+        const Reference<css::uno::XComponentContext> office(
+            bridgeObject->getInstance("StarOffice.ComponentContext"), UNO_QUERY_THROW);
+        desktop = css::frame::Desktop::create(office);
+    }
+
+    ~Direct()
+    {
+        desktop.clear();
+        try {
+            bridge->dispose();
+        } catch (const css::uno::Exception&) {
+            // The office has quit already.
+        }
+    }
+
+    // The first sheet of the document of that title.
+    Reference<css::sheet::XSpreadsheet> sheet(const std::string& title)
+    {
+        const auto documents = desktop->getComponents()->createEnumeration();
+        while (documents->hasMoreElements()) {
+            const Reference<css::frame::XTitle> titled(documents->nextElement(), css::uno::UNO_QUERY);
+            if (!titled.is() || titled->getTitle() != ou(title))
+                continue;
+            const Reference<css::sheet::XSpreadsheetDocument> document(titled, UNO_QUERY_THROW);
+            return Reference<css::sheet::XSpreadsheet>(
+                Reference<css::container::XIndexAccess>(document->getSheets(), UNO_QUERY_THROW)
+                    ->getByIndex(0),
+                UNO_QUERY_THROW);
+        }
+        std::fprintf(stderr, "bench_measure_to_calc: no document \"%s\"\n", title.c_str());
+        std::exit(1);
+    }
+
+    // Writes rows (0-based from row first) as one array write.
+    static void write(const Reference<css::sheet::XSpreadsheet>& sheet, sal_Int32 first,
+                      const css::uno::Sequence<css::uno::Sequence<Any>>& rows)
+    {
+        Reference<css::sheet::XCellRangeData>(
+            sheet->getCellRangeByPosition(0, first, rows[0].getLength() - 1,
+                                          first + rows.getLength() - 1),
+            UNO_QUERY_THROW)
+            ->setDataArray(rows);
+    }
+
+    // A row as cheaply as the office takes it: its cells as one array write,
+    // its fill, one optimal-width pass over its columns.
+    static void floorRow(const Reference<css::sheet::XSpreadsheet>& sheet, sal_Int32 row,
+                         const css::uno::Sequence<Any>& cells, sal_Int32 fill)
+    {
+        const auto range = sheet->getCellRangeByPosition(0, row, cells.getLength() - 1, row);
+        const css::uno::Sequence<css::uno::Sequence<Any>> rows(&cells, 1);
+        Reference<css::sheet::XCellRangeData>(range, UNO_QUERY_THROW)->setDataArray(rows);
+        const rtl::OUString names[] = {"CellBackColor", "IsCellBackgroundTransparent"};
+        const Any values[] = {Any(fill), Any(false)};
+        Reference<css::beans::XMultiPropertySet>(range, UNO_QUERY_THROW)
+            ->setPropertyValues(css::uno::Sequence<rtl::OUString>(names, 2),
+                                css::uno::Sequence<Any>(values, 2));
+        Reference<css::beans::XPropertySet>(
+            Reference<css::table::XColumnRowRange>(range, UNO_QUERY_THROW)->getColumns(),
+            UNO_QUERY_THROW)
+            ->setPropertyValue("OptimalWidth", Any(true));
+    }
+
+private:
+    Reference<css::lang::XComponent> bridge;
+    Reference<css::frame::XDesktop2> desktop;
+};
 
 // Answers the worksheet selection dialog: worksheet of workbook, "選択",
 // then "閉じる(1)".
@@ -117,6 +238,11 @@ private:
     std::string worksheet;
 };
 
+double valueAt(int line, int k, int variant)
+{
+    return 40.0 + k * 1.25 + line * 0.5 + variant % 7 * 0.01;
+}
+
 // Two data lines as the instrument sends them in SCI+SCE mode.
 std::vector<std::string> spectralLines()
 {
@@ -125,12 +251,33 @@ std::vector<std::string> spectralLines()
         std::string text = "OK00";
         for (int k = 0; k < MeasurementRecord::spectralValues; ++k) {
             char value[16];
-            std::snprintf(value, sizeof value, ",%.2f", 40.0 + k * 1.25 + line * 0.5);
+            std::snprintf(value, sizeof value, ",%.2f", valueAt(line, k, 0));
             text += value;
         }
         lines.push_back(text);
     }
     return lines;
+}
+
+// The cells of a data row and of the title row, as the program writes them.
+css::uno::Sequence<Any> dataCells(int number)
+{
+    css::uno::Sequence<Any> cells(columns);
+    cells.getArray()[0] <<= ou("Sample_No." + std::to_string(number));
+    cells.getArray()[1] <<= ou("01/02/25 10:11:12");
+    for (int k = 0; k < MeasurementRecord::spectralValues; ++k)
+        cells.getArray()[2 + k] <<= valueAt(number % 2, k, number);
+    return cells;
+}
+
+css::uno::Sequence<Any> titleCells()
+{
+    css::uno::Sequence<Any> cells(columns);
+    cells.getArray()[0] <<= ou("測定値名");
+    cells.getArray()[1] <<= ou("測定日時");
+    for (int k = 0; k < MeasurementRecord::spectralValues; ++k)
+        cells.getArray()[2 + k] <<= double(360 + 10 * k);
+    return cells;
 }
 
 int run()
@@ -149,6 +296,8 @@ int run()
     CExcelAutomation excel;
     excel.AddWorkbook();
     const std::string name = excel.GetWorkbookNameAt(excel.GetWorkbookCount());
+    excel.AddWorkbook();
+    const std::string floorName = excel.GetWorkbookNameAt(excel.GetWorkbookCount());
     auto& output = SpreadsheetOutput::instance();
     {
         ChooseWorksheet hook(name, "Sheet1");
@@ -160,7 +309,25 @@ int run()
             return 1;
         }
     }
-    std::printf("writing into \"%s\"/Sheet1; mean of %d runs each\n\n", name.c_str(), repeats);
+    std::printf("writing into \"%s\"/Sheet1, the floor into \"%s\"; mean of %d runs each\n\n",
+                name.c_str(), floorName.c_str(), repeats);
+
+    // The floor, near the top of a sheet of its own.
+    Direct direct(pipe);
+    const auto floorSheet = direct.sheet(floorName);
+    auto floorStart = Clock::now();
+    for (int i = 0; i < repeats; ++i)
+        Direct::floorRow(floorSheet, i, dataCells(i + 1), 0xFFFF99);
+    const double rowFloor =
+        std::chrono::duration<double, std::milli>(Clock::now() - floorStart).count() / repeats;
+    floorStart = Clock::now();
+    for (int i = 0; i < repeats; ++i)
+        Direct::floorRow(floorSheet, repeats + i, titleCells(), 0xC0C0C0);
+    const double titleFloor =
+        std::chrono::duration<double, std::milli>(Clock::now() - floorStart).count() / repeats;
+    std::printf("floor (array write, fill, one optimal-width pass; 7 calls):\n");
+    std::printf("%-42s %8.1f ms\n", "  data row (41 cells)", rowFloor);
+    std::printf("%-42s %8.1f ms\n\n", "  title row (41 cells)", titleFloor);
 
     MeasurementRecord record(nullptr, ".", &output);
     const auto lines = spectralLines();
@@ -178,32 +345,46 @@ int run()
               prepare(1);
               return record.writeToSpreadsheet(unchanged, 0);
           }),
-          3);
-    print("following measurement (2 rows)", measure(*backend, repeats, [&](int i) {
-              prepare(2 + i);
-              return record.writeToSpreadsheet(true, 0);
+          titleFloor + 2 * rowFloor, goalRatio);
+    int number = 2;
+    const auto following = measure(*backend, repeats, [&](int) {
+        prepare(number++);
+        return record.writeToSpreadsheet(true, 0);
+    });
+    const Figures perRow{following.ms / 2, following.messages / 2};
+    print("following measurement, per row", perRow, rowFloor, goalRatio);
+    print("title row alone (41 cells)", measure(*backend, repeats, [&](int) {
+              return record.writeSheetTitles(1, output.nextRow(), 0);
           }),
-          2);
+          titleFloor, goalRatio);
+    print("data row alone (2 cells + 39 values)", measure(*backend, repeats, [&](int) {
+              return record.writeSheetRow(0, 0);
+          }),
+          rowFloor, goalRatio);
 
-    std::printf("\nwhere the time goes:\n");
+    // A day's work on the sheet: 3,000 rows below, then the next measurement.
+    {
+        const auto sheet = direct.sheet(name);
+        const std::int32_t first = output.nextRow();
+        css::uno::Sequence<css::uno::Sequence<Any>> rows(filledRows);
+        for (int i = 0; i < filledRows; ++i)
+            rows.getArray()[i] = dataCells(number + i);
+        Direct::write(sheet, first - 1, rows);
+        output.setNextRow(first + filledRows - 1);
+        number += filledRows;
+    }
+    const auto deep = measure(*backend, repeats, [&](int) {
+        prepare(number++);
+        return record.writeToSpreadsheet(true, 0);
+    });
+    char what[64];
+    std::snprintf(what, sizeof what, "per row below %d filled rows", filledRows);
+    print(what, Figures{deep.ms / 2, deep.messages / 2}, perRow.ms, goalFlatRatio);
+
+    std::printf("\nparts:\n");
     print("  destination check", measure(*backend, repeats, [&](int) {
               return output.checkDestination();
-          }),
-          0);
-    print("  title row (41 cells)", measure(*backend, repeats, [&](int) {
-              record.writeSheetTitles(1, 1, 0);
-              return true;
-          }),
-          1);
-    print("  data row (2 cells + 39 values)", measure(*backend, repeats, [&](int) {
-              record.writeSheetRow(0, 0);
-              return true;
-          }),
-          1);
-
-    // Each cell operation first makes sure the office runs and that the
-    // chosen workbook and worksheet are still at their positions.
-    std::printf("\nper cell operation:\n");
+          }));
     const std::int32_t book = output.workbookIndex();
     const std::int32_t sheet = output.worksheetIndex();
     std::vector<double> values;
@@ -211,40 +392,26 @@ int run()
         values.push_back(record.value(0, k));
     print("  SetValue (text, fitted)", measure(*backend, repeats, [&](int) {
               return output.setValue(std::string("Sample"), 1, 5, book, sheet, 1) == 1;
-          }),
-          0);
-    print("  SetValue (number, fitted)", measure(*backend, repeats, [&](int) {
-              return output.setValue(360, 3, 5, book, sheet, 1) == 1;
-          }),
-          0);
+          }));
     print("  SetValue (number, not fitted)", measure(*backend, repeats, [&](int) {
               return output.setValue(360, 3, 5, book, sheet, 0) == 1;
-          }),
-          0);
+          }));
     print("  SetCellInterior (one cell)", measure(*backend, repeats, [&](int) {
               return output.setCellInterior(1, 5, 1, 5, book, sheet, 36, 1) == 1;
-          }),
-          0);
+          }));
     print("  SetArrayValue (39 values, fitted)", measure(*backend, repeats, [&](int) {
               return output.setArrayValue(values.data(), MeasurementRecord::spectralValues, 3, 5,
                                           book, sheet, 0, 1) == 1;
-          }),
-          0);
-    std::printf("\nthe checks before each cell:\n");
-    print("  IsExcelRunning", measure(*backend, repeats, [&](int) {
-              return excel.IsExcelRunning() == 1;
-          }),
-          0);
+          }));
     print("  FindWorkbook", measure(*backend, repeats, [&](int) {
               return excel.FindWorkbook(name) == book;
-          }),
-          0);
+          }));
     print("  FindWorksheet", measure(*backend, repeats, [&](int) {
               return excel.FindWorksheet(name, "Sheet1") == sheet;
-          }),
-          0);
+          }));
 
     excel.CloseWorkbook(name, 0);
+    excel.CloseWorkbook(floorName, 0);
     excel.QuitExcel();
     const auto start = Clock::now();
     while (backend->IsRunning() && Clock::now() - start < std::chrono::seconds(20))

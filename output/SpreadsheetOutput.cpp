@@ -35,6 +35,8 @@ bool SpreadsheetOutput::selectDestination()
 {
     workbookIndex_ = excel->GetWorkbookIndex();
     worksheetIndex_ = excel->GetWorksheetIndex();
+    workbookIdentity = excel->GetWorkbookIdentity();
+    worksheetName = excel->GetWorksheetName();
     return excel->OpenSelectWorksheetDlg() != 0;
 }
 
@@ -42,15 +44,47 @@ bool SpreadsheetOutput::isSameDestination()
 {
     const std::int32_t workbook = excel->GetWorkbookIndex();
     const std::int32_t worksheet = excel->GetWorksheetIndex();
-    sameDestination = workbook == workbookIndex_ && worksheet == worksheetIndex_;
+    const std::uint64_t identity = excel->GetWorkbookIdentity();
+    std::string name = excel->GetWorksheetName();
+    // A new workbook at the old one's position is another destination, and
+    // so is a worksheet chosen by another name.
+    sameDestination = workbook == workbookIndex_ && worksheet == worksheetIndex_ &&
+                      identity == workbookIdentity && name == worksheetName;
     workbookIndex_ = workbook;
     worksheetIndex_ = worksheet;
+    workbookIdentity = identity;
+    worksheetName = std::move(name);
     return sameDestination;
 }
 
 bool SpreadsheetOutput::checkDestination()
 {
-    return setCellFont(1, 1, 1, 1, workbookIndex_, worksheetIndex_, 0);
+    // The operator's last choice in the dialog, even before anything was
+    // written to it.
+    const std::int32_t workbook = excel->GetWorkbookIndex();
+    const std::int32_t worksheet = excel->GetWorksheetIndex();
+    return excel->IsTargetAvailable(workbook, worksheet) != 0 &&
+           setCellFont(1, 1, 1, 1, workbook, worksheet, 0);
+}
+
+bool SpreadsheetOutput::destinationGone()
+{
+    return excel->IsTargetAvailable(workbookIndex_, worksheetIndex_) == 0;
+}
+
+void SpreadsheetOutput::beginRow()
+{
+    excel->BeginRow();
+}
+
+void SpreadsheetOutput::endRow()
+{
+    excel->EndRow();
+}
+
+void SpreadsheetOutput::abandonRow()
+{
+    excel->AbandonRow();
 }
 
 int SpreadsheetOutput::setValue(int value, std::int32_t column, std::int32_t row,

@@ -33,12 +33,15 @@ public:
 
     // Remembers the workbook and worksheet current before the dialog, then
     // lets the operator choose in the worksheet selection dialog; true when
-    // the dialog confirmed a selection. The new choice stays in CExcel until
-    // the next isSameDestination.
+    // the dialog confirmed a selection. The new choice is CExcel's current
+    // target: the destination the checks probe and, from the next
+    // isSameDestination on, the one written to.
     bool selectDestination();
 
     // Whether CExcel's current workbook and worksheet are the remembered
-    // ones; either way they become the remembered ones.
+    // ones, by position and by what they are (the same workbook, not one
+    // that took its name and position; the worksheet of the same name);
+    // either way they become the remembered ones.
     bool isSameDestination();
 
     std::int32_t workbookIndex() const { return workbookIndex_; }
@@ -48,9 +51,21 @@ public:
     // Takes the last row written; the next row is the one below it.
     void setNextRow(std::int32_t lastRow) { nextRow_ = lastRow + 1; }
 
-    // Whether the remembered workbook and worksheet can still be written:
-    // the font colour index of their cell A1 set to 0 through setCellFont.
+    // Whether the chosen workbook and worksheet (CExcel's current target)
+    // can be written: still the ones chosen at their positions, and their
+    // cell A1 taking font colour index 0 through setCellFont.
     bool checkDestination();
+
+    // Whether the workbook or worksheet written to can no longer be found
+    // where it was (closed, renamed, deleted, moved, the application gone).
+    bool destinationGone();
+
+    // The spreadsheet's row scope around the cells of one row: their column
+    // fits are made once, at endRow; abandonRow gives the row up without
+    // them.
+    void beginRow();
+    void endRow();
+    void abandonRow();
 
     // CExcel's cell operations with its arguments in its order; non-zero on
     // success.
@@ -76,6 +91,10 @@ private:
     // Below 1 until the first selectDestination: no destination chosen yet.
     std::int32_t worksheetIndex_ = 0;
     std::int32_t workbookIndex_ = 0;
+    // What the remembered workbook and worksheet are, beyond their
+    // positions.
+    std::uint64_t workbookIdentity = 0;
+    std::string worksheetName;
     std::unique_ptr<CExcel> excel;
 };
 

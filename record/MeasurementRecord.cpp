@@ -59,6 +59,32 @@ std::string withNumber(int id, int number)
     return text;
 }
 
+// One row of the worksheet as the spreadsheet output's row scope: the
+// columns written are fitted once when the row is done, and not at all when
+// it is given up (its destination gone, or an error of the application
+// leaving the row).
+class SheetRow {
+public:
+    explicit SheetRow(SpreadsheetOutput& output) : output(output) { output.beginRow(); }
+    ~SheetRow()
+    {
+        if (open)
+            output.abandonRow();
+    }
+    SheetRow(const SheetRow&) = delete;
+    SheetRow& operator=(const SheetRow&) = delete;
+
+    void end()
+    {
+        open = false;
+        output.endRow();
+    }
+
+private:
+    SpreadsheetOutput& output;
+    bool open = true;
+};
+
 std::unique_ptr<MeasurementRecord>& theRecord()
 {
     static std::unique_ptr<MeasurementRecord> record;
@@ -271,55 +297,77 @@ bool MeasurementRecord::writeToSpreadsheet(bool unchanged, int dataType)
         return false;
     }
 
-    if (number == 1 || !same)
-        writeSheetTitles(1, 1, dataType);
-    else if (!unchanged)
-        writeSheetTitles(1, spreadsheet->nextRow(), dataType);
+    if (number == 1 || !same) {
+        if (!writeSheetTitles(1, 1, dataType))
+            return false;
+    } else if (!unchanged) {
+        if (!writeSheetTitles(1, spreadsheet->nextRow(), dataType))
+            return false;
+    }
     for (int i = 0; i < lineCount_; ++i)
-        if (passesFilter(i))
-            writeSheetRow(i, dataType);
+        if (passesFilter(i) && !writeSheetRow(i, dataType))
+            return false;
     return true;
 }
 
-void MeasurementRecord::writeSheetTitles(std::int32_t column, std::int32_t row, int dataType)
+bool MeasurementRecord::destinationStays()
+{
+    if (!spreadsheet->destinationGone())
+        return true;
+    // Said once: every further cell would fail the same way.
+    showMessage(140);
+    return false;
+}
+
+bool MeasurementRecord::writeSheetTitles(std::int32_t column, std::int32_t row, int dataType)
 {
     spreadsheet->setNextRow(row);
     const std::int32_t workbook = spreadsheet->workbookIndex();
     const std::int32_t worksheet = spreadsheet->worksheetIndex();
+    SheetRow titles(*spreadsheet);
 
     // The cell is filled even when the title could not be written, so the
     // title row keeps its look with a gap where the failure was.
     auto title = [&](auto value, const std::string& text) {
         const int written = spreadsheet->setValue(value, column, row, workbook, worksheet, 1);
+        if (written == 0 && !destinationStays())
+            return false;
         spreadsheet->setCellInterior(column, row, column, row, workbook, worksheet, titleColor,
                                      solidPattern);
         if (written == 0)
             showMessage(142, text);
         ++column;
+        return true;
     };
 
     for (std::size_t s = 0; s < switchTitleIds.size(); ++s) {
         if (switchOn(s)) {
             const std::string& text = strings().get(switchTitleIds[s]);
-            title(text, text);
+            if (!title(text, text))
+                return false;
         }
     }
     if (dataType == 0) {
         for (int k = 0; k < spectralValues; ++k) {
             const int wavelength = 360 + 10 * k;
-            title(wavelength, std::to_string(wavelength));
+            if (!title(wavelength, std::to_string(wavelength)))
+                return false;
         }
     } else {
         for (const std::string text : {"L*", "a*", "b*"})
-            title(text, text);
+            if (!title(text, text))
+                return false;
     }
     if (switchOn(commentSwitch)) {
         const std::string& text = strings().get(commentTitleId);
-        title(text, text);
+        if (!title(text, text))
+            return false;
     }
+    titles.end();
+    return true;
 }
 
-void MeasurementRecord::writeSheetRow(int line, int dataType)
+bool MeasurementRecord::writeSheetRow(int line, int dataType)
 {
     const std::int32_t row = spreadsheet->nextRow();
     const std::int32_t workbook = spreadsheet->workbookIndex();
@@ -328,42 +376,50 @@ void MeasurementRecord::writeSheetRow(int line, int dataType)
     // neighbouring measurements stand apart.
     const bool filled = number % 2 != 0;
     std::int32_t column = 1;
+    SheetRow cells(*spreadsheet);
 
     // One item over width cells from column; a failure names the item and
     // the row goes on, so one bad cell does not cost the whole measurement.
     auto item = [&](auto write, int width, int titleId) {
         const int written = write();
+        if (written == 0 && !destinationStays())
+            return false;
         if (filled)
             spreadsheet->setCellInterior(column, row, column + width - 1, row, workbook, worksheet,
                                          oddRowColor, solidPattern);
         if (written == 0)
             showMessage(131, strings().get(titleId));
         column += width;
+        return true;
     };
     auto cell = [&](const auto& value, int titleId) {
-        item([&] { return spreadsheet->setValue(value, column, row, workbook, worksheet, 1); }, 1,
-             titleId);
+        return item([&] { return spreadsheet->setValue(value, column, row, workbook, worksheet, 1); },
+                    1, titleId);
     };
 
     const std::array<const std::string*, 4> texts{&outputName_, &dateTime_, &areaLabel_,
                                                   &componentLabels[line]};
-    if (switchOn(0))
-        cell(number, switchTitleIds[0]);
+    if (switchOn(0) && !cell(number, switchTitleIds[0]))
+        return false;
     for (std::size_t s = 1; s < switchTitleIds.size(); ++s)
-        if (switchOn(s))
-            cell(*texts[s - 1], switchTitleIds[s]);
+        if (switchOn(s) && !cell(*texts[s - 1], switchTitleIds[s]))
+            return false;
 
     const int count = valueCount(dataType);
-    item(
+    const bool valuesWritten = item(
         [&] {
             return spreadsheet->setArrayValue(values[line].data(), count, column, row, workbook,
                                               worksheet, 0, 1);
         },
         count, dataType == 0 ? spectralDataId : labId);
+    if (!valuesWritten)
+        return false;
 
-    if (switchOn(commentSwitch))
-        cell(comment_, commentTitleId);
+    if (switchOn(commentSwitch) && !cell(comment_, commentTitleId))
+        return false;
+    cells.end();
     spreadsheet->setNextRow(row);
+    return true;
 }
 
 } // namespace tonvale

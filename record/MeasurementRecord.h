@@ -76,17 +76,22 @@ public:
     // title row when the number is 1 or the destination changed (at row 1)
     // or the switches changed (below the last row), then one row for each
     // data line that passes the specular filter. False, after message 140,
-    // when the destination cannot be written; a single cell that fails is
-    // reported and the rest still written. An error the spreadsheet
-    // application raises part-way (sheetwire::AutomationError, e.g. the
-    // workbook closed meanwhile) is not caught: it leaves this call with
-    // the rows written so far in place and the next row not advanced.
+    // when the destination cannot be written, before or part-way: a single
+    // cell that fails while its workbook and worksheet are still there is
+    // reported and the rest still written, but once they are gone nothing
+    // more of the measurement is. An error the spreadsheet application
+    // raises part-way (sheetwire::AutomationError, e.g. the office gone in
+    // the middle of a write) is not caught: it leaves this call with the
+    // rows written so far in place and the next row not advanced.
     bool writeToSpreadsheet(bool unchanged, int dataType);
     // The column titles from column at row; the next row becomes the one
-    // below them.
-    void writeSheetTitles(std::int32_t column, std::int32_t row, int dataType);
-    // Data line `line` at the next row, which then moves down one.
-    void writeSheetRow(int line, int dataType);
+    // below them. False, after message 140, when the destination went away
+    // while they were written.
+    bool writeSheetTitles(std::int32_t column, std::int32_t row, int dataType);
+    // Data line `line` at the next row, which then moves down one. False,
+    // after message 140, when the destination went away while it was
+    // written.
+    bool writeSheetRow(int line, int dataType);
 
     int lineCount() const { return lineCount_; }
     double value(int line, int index) const { return values[line][index]; }
@@ -103,6 +108,9 @@ private:
     bool passesFilter(int line) const;
     // Whether output switch i (in the order of the columns) is on.
     bool switchOn(std::size_t i) const;
+    // After a write failed: true when the destination is still there (the
+    // failure was the item's own); false, after message 140, when it is gone.
+    bool destinationStays();
 
     SpreadsheetOutput* spreadsheet;
     TextOutputWindow* textWindow;

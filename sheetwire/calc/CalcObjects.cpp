@@ -2,7 +2,6 @@
 
 #include "ExcelFormats.h"
 
-#include <com/sun/star/awt/XTopWindow.hpp>
 #include <com/sun/star/awt/XWindow2.hpp>
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
@@ -13,7 +12,6 @@
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
 #include <com/sun/star/sheet/XSpreadsheetView.hpp>
-#include <com/sun/star/table/TableBorder2.hpp>
 #include <com/sun/star/table/XCell.hpp>
 #include <com/sun/star/table/XColumnRowRange.hpp>
 #include <com/sun/star/table/XTableColumns.hpp>
@@ -84,7 +82,8 @@ Reference<css::frame::XController> controllerOf(const OpenDocument& document,
 {
     auto controller = document.model()->getCurrentController();
     if (!controller.is())
-        throw AutomationError(member + ": the workbook has no window");
+        throw AutomationError(AutomationFailure::WorkbookClosed,
+                              member + ": the workbook has no window");
     return controller;
 }
 
@@ -126,17 +125,7 @@ public:
 
     void PutColorIndex(std::int16_t colorIndex) override
     {
-        // 0 and Excel's "automatic" and "none" give the automatic font
-        // colour, which follows the cell's background.
-        constexpr sal_Int32 automatic = -1;
-        sal_Int32 colour = automatic;
-        if (colorIndex != 0 && colorIndex != -4105 && colorIndex != -4142) {
-            const auto fromPalette = paletteColour(colorIndex);
-            if (!fromPalette)
-                throw AutomationError("Font.ColorIndex: " + std::to_string(colorIndex) +
-                                      " is no colour index");
-            colour = *fromPalette;
-        }
+        const sal_Int32 colour = fontColour(colorIndex);
         officeWrite(*document, "Font.ColorIndex",
                     [&] { properties->setPropertyValue("CharColor", Any(colour)); });
     }
@@ -155,29 +144,17 @@ public:
 
     void PutColorIndex(std::int16_t colorIndex) override
     {
-        // A colour fills the cells solidly, as in Excel; "none" and
-        // "automatic" leave them unfilled.
-        constexpr sal_Int32 noFill = -1;
-        sal_Int32 colour = noFill;
-        if (colorIndex != -4142 && colorIndex != -4105) {
-            const auto fromPalette = paletteColour(colorIndex);
-            if (!fromPalette)
-                throw AutomationError("Interior.ColorIndex: " + std::to_string(colorIndex) +
-                                      " is no colour index");
-            colour = *fromPalette;
-        }
+        // A colour fills the cells solidly, as in Excel.
+        const sal_Int32 colour = interiorColour(colorIndex);
         officeWrite(*document, "Interior.ColorIndex",
                     [&] { properties->setPropertyValue("CellBackColor", Any(colour)); });
     }
 
     void PutPattern(std::int16_t pattern) override
     {
-        // Calc fills cells only solidly: every pattern but "none" shows the
-        // interior colour.
-        constexpr std::int16_t xlPatternNone = -4142;
+        const bool transparent = transparentBackground(pattern);
         officeWrite(*document, "Interior.Pattern", [&] {
-            properties->setPropertyValue("IsCellBackgroundTransparent",
-                                         Any(pattern == xlPatternNone));
+            properties->setPropertyValue("IsCellBackgroundTransparent", Any(transparent));
         });
     }
 
@@ -197,7 +174,8 @@ public:
     void AutoFit() override
     {
         if (!entireColumns)
-            throw AutomationError("Range.AutoFit: the range is not made of whole columns");
+            throw AutomationError(AutomationFailure::Refused,
+                                  "Range.AutoFit: the range is not made of whole columns");
         officeWrite(*context->document, "Range.AutoFit", [&] {
             const Reference<css::beans::XPropertySet> columns(
                 Reference<css::table::XColumnRowRange>(range, UNO_QUERY_THROW)->getColumns(),
@@ -209,16 +187,7 @@ public:
     void BorderAround(std::int16_t lineStyle, std::int32_t weight, std::int32_t colorIndex,
                       std::int32_t color) override
     {
-        const auto line = borderLine(lineStyle, weight, colorIndex, color);
-        if (!line)
-            throw AutomationError("Range.BorderAround: line style " + std::to_string(lineStyle) +
-                                  " with weight " + std::to_string(weight) + " is no border");
-        // The outline only: the lines between the cells stay as they are.
-        css::table::TableBorder2 border;
-        border.TopLine = border.BottomLine = border.LeftLine = border.RightLine = *line;
-        border.IsTopLineValid = border.IsBottomLineValid = border.IsLeftLineValid =
-            border.IsRightLineValid = true;
-        border.IsHorizontalLineValid = border.IsVerticalLineValid = false;
+        const auto border = outline(lineStyle, weight, colorIndex, color);
         officeWrite(*context->document, "Range.BorderAround",
                     [&] { properties()->setPropertyValue("TableBorder2", Any(border)); });
     }
@@ -253,11 +222,8 @@ public:
     void PutHorizontalAlignment(std::int16_t alignment) override
     {
         const auto justify = horizontalJustify(alignment);
-        if (!justify)
-            throw AutomationError("Range.HorizontalAlignment: " + std::to_string(alignment) +
-                                  " is no alignment");
         officeWrite(*context->document, "Range.HorizontalAlignment",
-                    [&] { properties()->setPropertyValue("HoriJustify", Any(*justify)); });
+                    [&] { properties()->setPropertyValue("HoriJustify", Any(justify)); });
     }
 
     std::unique_ptr<AutomationInterior> Interior() override
@@ -301,13 +267,9 @@ public:
 
     void PutVerticalAlignment(std::int16_t alignment) override
     {
-        const auto justify = verticalJustify(alignment);
-        if (!justify)
-            throw AutomationError("Range.VerticalAlignment: " + std::to_string(alignment) +
-                                  " is no alignment");
-        officeWrite(*context->document, "Range.VerticalAlignment", [&] {
-            properties()->setPropertyValue("VertJustify", Any(sal_Int32{*justify}));
-        });
+        const sal_Int32 justify = verticalJustify(alignment);
+        officeWrite(*context->document, "Range.VerticalAlignment",
+                    [&] { properties()->setPropertyValue("VertJustify", Any(justify)); });
     }
 
 private:
@@ -405,7 +367,8 @@ public:
     {
         const auto* beforeSheet = dynamic_cast<CalcWorksheet*>(&before);
         if (beforeSheet == nullptr || beforeSheet->document() != document)
-            throw AutomationError("Worksheets.Add: Before is not a worksheet of this workbook");
+            throw AutomationError(AutomationFailure::Refused,
+                                  "Worksheets.Add: Before is not a worksheet of this workbook");
         std::unique_ptr<AutomationWorksheet> added;
         officeWrite(*document, "Worksheets.Add", [&] {
             const auto position = static_cast<sal_Int16>(addressOf(beforeSheet->sheet()).Sheet);
@@ -504,13 +467,25 @@ public:
                 const Reference<css::frame::XStorable> storable(model, UNO_QUERY_THROW);
                 // Where Excel would ask for a file name, we refuse rather
                 // than throw the user's changes away.
-                if (!storable->hasLocation())
-                    throw AutomationError("Workbook.Close: \"" + toUtf8(document->title()) +
-                                          "\" has never been saved, so its changes cannot be");
+                if (!storable->hasLocation()) {
+                    const std::string title = toUtf8(document->title());
+                    throw AutomationError(AutomationFailure::NeverSaved,
+                                          "Workbook.Close: \"" + title +
+                                              "\" has no file to save its changes to",
+                                          title);
+                }
                 storable->store();
             }
             workbooks->changed();
             Reference<css::util::XCloseable>(model, UNO_QUERY_THROW)->close(true);
+        });
+    }
+
+    std::uint64_t Identity() override
+    {
+        return officeCall("Workbook.Identity", [&] {
+            document->ensureOpen("Workbook.Identity");
+            return document->identityNumber();
         });
     }
 
@@ -527,6 +502,8 @@ public:
         document->ensureOpen("Workbook.Worksheets");
         return std::make_unique<CalcWorksheets>(session, document);
     }
+
+    const Document& spreadsheet() const { return document; }
 
 private:
     std::shared_ptr<Session> session;
@@ -548,7 +525,8 @@ public:
             // A window of its own, so the new workbook comes last, as in Excel.
             return workbookOf(session->desktop()->loadComponentFromURL(
                                   "private:factory/scalc", "_blank", 0, loadArguments()),
-                              "Workbooks.Add", "the office made no spreadsheet");
+                              AutomationError(AutomationFailure::Refused,
+                                              "Workbooks.Add: the office made no spreadsheet"));
         });
     }
 
@@ -564,8 +542,9 @@ public:
         const auto& documents =
             officeCall("Workbooks.Item", [&]() -> const std::vector<Document>& { return list->documents(); });
         if (index < 1 || static_cast<std::size_t>(index) > documents.size())
-            throw AutomationError("Workbooks.Item(" + std::to_string(index) +
-                                  "): there is no such position");
+            throw AutomationError(AutomationFailure::NoSuchItem,
+                                  "Workbooks.Item(" + std::to_string(index) +
+                                      "): there is no such position");
         return std::make_unique<CalcWorkbook>(session, list,
                                               documents[static_cast<std::size_t>(index - 1)]);
     }
@@ -574,7 +553,8 @@ public:
     {
         OUString url;
         if (osl::FileBase::getFileURLFromSystemPath(fromUtf8(path), url) != osl::FileBase::E_None)
-            throw AutomationError("Workbooks.Open: \"" + path + "\" is no file name");
+            throw AutomationError(AutomationFailure::CannotOpen,
+                                  "Workbooks.Open: \"" + path + "\" is no file name", path);
         return officeCall("Workbooks.Open", [&]() -> std::unique_ptr<AutomationWorkbook> {
             // A workbook that is open already is shown, as Excel does; a
             // second load would find the file locked.
@@ -588,15 +568,21 @@ public:
             const auto component =
                 session->desktop()->loadComponentFromURL(url, "_blank", 0, loadArguments());
             if (!component.is())
-                throw AutomationError("Workbooks.Open: \"" + path + "\" could not be opened");
-            return workbookOf(component, "Workbooks.Open", "\"" + path + "\" is no spreadsheet");
+                throw AutomationError(AutomationFailure::CannotOpen,
+                                      "Workbooks.Open: \"" + path + "\" could not be opened",
+                                      path);
+            return workbookOf(component,
+                              AutomationError(AutomationFailure::CannotOpen,
+                                              "Workbooks.Open: \"" + path + "\" is no spreadsheet",
+                                              path));
         });
     }
 
 private:
+    // The workbook of what the office loaded; notASpreadsheet when it is
+    // none.
     std::unique_ptr<AutomationWorkbook> workbookOf(const Reference<css::lang::XComponent>& component,
-                                                   const std::string& member,
-                                                   const std::string& notASpreadsheet)
+                                                   const AutomationError& notASpreadsheet)
     {
         const Reference<css::frame::XModel> model(component, UNO_QUERY);
         auto document = model.is() ? session->document(model) : nullptr;
@@ -606,7 +592,7 @@ private:
             const Reference<css::util::XCloseable> closeable(component, UNO_QUERY);
             if (closeable.is())
                 closeable->close(true);
-            throw AutomationError(member + ": " + notASpreadsheet);
+            throw notASpreadsheet;
         }
         return std::make_unique<CalcWorkbook>(session, list, std::move(document));
     }
@@ -627,7 +613,8 @@ public:
             const auto model = controller.is() ? controller->getModel() : nullptr;
             const auto document = model.is() ? session->document(model) : nullptr;
             if (!document)
-                throw AutomationError("Application.ActiveCell: the active window shows no workbook");
+                throw AutomationError(AutomationFailure::Refused,
+                                      "Application.ActiveCell: the active window shows no workbook");
             // The cell cursor, or the first cell of what is selected.
             const Any selection =
                 Reference<css::view::XSelectionSupplier>(controller, UNO_QUERY_THROW)->getSelection();
@@ -635,7 +622,8 @@ public:
             if (!Reference<css::sheet::XCellRangeAddressable>(first, UNO_QUERY).is()) {
                 const Reference<css::container::XIndexAccess> ranges(first, UNO_QUERY);
                 if (!ranges.is() || ranges->getCount() == 0)
-                    throw AutomationError("Application.ActiveCell: no cell is selected");
+                    throw AutomationError(AutomationFailure::Refused,
+                                          "Application.ActiveCell: no cell is selected");
                 first.set(ranges->getByIndex(0), UNO_QUERY_THROW);
             }
             const auto address = addressOf(first);
@@ -658,7 +646,7 @@ public:
         } catch (const css::lang::DisposedException&) {
             // It went away before it could answer: it has quit.
         } catch (const css::uno::Exception& exception) {
-            throw AutomationError(describeCaughtException("Application.Quit", exception));
+            throw caughtError("Application.Quit", exception);
         }
     }
 
@@ -667,34 +655,16 @@ public:
 
     void PutVisible(bool visible) override
     {
-        officeCall("Application.Visible", [&] {
-            // The office's window is the active one; raised only when it was
-            // hidden, so binding does not keep pulling it to the front.
-            auto frame = session->desktop()->getCurrentFrame();
-            if (!frame.is()) {
-                const auto frames = session->desktop()->getFrames();
-                if (frames->getCount() == 0)
-                    return;
-                frames->getByIndex(0) >>= frame;
-            }
-            const auto window = frame.is() ? session->windowOf(frame) : nullptr;
-            if (!window.is())
-                return;
-            if (!visible) {
-                window->setVisible(false);
-            } else if (!window->isVisible()) {
-                window->setVisible(true);
-                const Reference<css::awt::XTopWindow> top(window, UNO_QUERY);
-                if (top.is())
-                    top->toFront();
-            }
-        });
+        officeCall("Application.Visible", [&] { session->showWindow(visible); });
     }
 
     std::unique_ptr<AutomationWorkbooks> Workbooks() override
     {
         return std::make_unique<CalcWorkbooks>(session, workbooks);
     }
+
+    // Every call went to the office as it was made.
+    void Flush() override {}
 
 private:
     std::shared_ptr<Session> session;
@@ -706,6 +676,29 @@ private:
 std::shared_ptr<AutomationApplication> makeApplication(std::shared_ptr<Session> session)
 {
     return std::make_shared<CalcApplication>(std::move(session));
+}
+
+std::unique_ptr<AutomationWorkbooks> makeWorkbooks(std::shared_ptr<Session> session)
+{
+    auto list = std::make_shared<WorkbookList>(session);
+    return std::make_unique<CalcWorkbooks>(std::move(session), std::move(list));
+}
+
+std::unique_ptr<AutomationWorkbook> makeWorkbook(std::shared_ptr<Session> session, Document document)
+{
+    auto list = std::make_shared<WorkbookList>(session);
+    return std::make_unique<CalcWorkbook>(std::move(session), std::move(list), std::move(document));
+}
+
+Document documentOf(const AutomationWorkbook& workbook)
+{
+    return dynamic_cast<const CalcWorkbook&>(workbook).spreadsheet();
+}
+
+std::unique_ptr<AutomationWorksheets> makeWorksheets(std::shared_ptr<Session> session,
+                                                     Document document)
+{
+    return std::make_unique<CalcWorksheets>(std::move(session), std::move(document));
 }
 
 } // namespace sheetwire::calc

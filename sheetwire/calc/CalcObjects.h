@@ -1,7 +1,8 @@
 #pragma once
 // The automation object model over one office session: Application,
 // Workbooks, Workbook, Worksheets, Worksheet, Range, Font and Interior as
-// Calc's desktop, spreadsheet documents, sheets and cell ranges.
+// Calc's desktop, spreadsheet documents, sheets and cell ranges, each call
+// made in the office as it is made (Flush has nothing to do).
 
 #include "CalcSession.h"
 
@@ -12,5 +13,21 @@
 namespace sheetwire::calc {
 
 std::shared_ptr<AutomationApplication> makeApplication(std::shared_ptr<Session> session);
+
+// Single objects of that model, for the steps of the batched model that go
+// to the office at once: the workbooks (listed afresh), a workbook, a
+// workbook's worksheets.
+std::unique_ptr<AutomationWorkbooks> makeWorkbooks(std::shared_ptr<Session> session);
+std::unique_ptr<AutomationWorkbook> makeWorkbook(std::shared_ptr<Session> session,
+                                                 std::shared_ptr<OpenDocument> document);
+std::unique_ptr<AutomationWorksheets> makeWorksheets(std::shared_ptr<Session> session,
+                                                     std::shared_ptr<OpenDocument> document);
+// The document of a workbook of that model.
+std::shared_ptr<OpenDocument> documentOf(const AutomationWorkbook& workbook);
+
+// The model that holds back values, formats, selections and column fits
+// and delivers them on Flush in as few calls as it can; names and the list
+// of workbooks come from what the session remembers.
+std::shared_ptr<AutomationApplication> makeBatchedApplication(std::shared_ptr<Session> session);
 
 } // namespace sheetwire::calc

@@ -1,11 +1,14 @@
 #include "CalcSession.h"
 
+#include <com/sun/star/awt/XTopWindow.hpp>
 #include <com/sun/star/bridge/BridgeFactory.hpp>
 #include <com/sun/star/connection/Connector.hpp>
 #include <com/sun/star/connection/NoConnectException.hpp>
 #include <com/sun/star/connection/XConnection.hpp>
 #include <com/sun/star/container/NoSuchElementException.hpp>
+#include <com/sun/star/document/XDocumentEventBroadcaster.hpp>
 #include <com/sun/star/frame/Desktop.hpp>
+#include <com/sun/star/frame/theGlobalEventBroadcaster.hpp>
 #include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/lang/IndexOutOfBoundsException.hpp>
 #include <cppuhelper/bootstrap.hxx>
@@ -47,28 +50,90 @@ Reference<css::uno::XComponentContext> localContext()
     return *context;
 }
 
-std::string describeCaughtException(const std::string& member, const css::uno::Exception& exception)
+AutomationError caughtError(const std::string& member, const css::uno::Exception& exception)
 {
     const css::uno::Any caught = cppu::getCaughtException();
     const auto is = [&caught](const css::uno::Type& type) { return caught.isExtractableTo(type); };
     std::string what;
-    if (is(cppu::UnoType<css::lang::DisposedException>::get()))
-        what = "the office or the workbook is gone";
-    else if (is(cppu::UnoType<css::lang::IndexOutOfBoundsException>::get()))
+    AutomationFailure failure = AutomationFailure::Refused;
+    if (is(cppu::UnoType<css::lang::DisposedException>::get())) {
+        // A call through a connection that broke is refused by the bridge
+        // itself; any other disposed object is a closed document's.
+        const bool bridge = exception.Message.indexOf("URP bridge") >= 0;
+        what = bridge ? "the office is gone" : "the workbook is gone";
+        failure = bridge ? AutomationFailure::ApplicationGone : AutomationFailure::WorkbookClosed;
+    } else if (is(cppu::UnoType<css::lang::IndexOutOfBoundsException>::get())) {
         what = "there is no such position";
-    else if (is(cppu::UnoType<css::container::NoSuchElementException>::get()))
+        failure = AutomationFailure::NoSuchItem;
+    } else if (is(cppu::UnoType<css::container::NoSuchElementException>::get())) {
         what = "there is no such item";
-    else if (is(cppu::UnoType<css::connection::NoConnectException>::get()))
+        failure = AutomationFailure::NoSuchItem;
+    } else if (is(cppu::UnoType<css::connection::NoConnectException>::get())) {
         what = "the office cannot be reached";
-    else
+        failure = AutomationFailure::ApplicationGone;
+    } else {
         what = "the office refused the call";
+    }
     std::string detail = toUtf8(caught.getValueTypeName());
     if (!exception.Message.isEmpty())
         detail += ": " + toUtf8(exception.Message);
-    return member + ": " + what + " (" + detail + ")";
+    return AutomationError(failure, member + ": " + what + " (" + detail + ")");
 }
 
 namespace {
+
+std::atomic<std::uint64_t> documentsMet{0};
+
+// Files get their identity once for the life of the process.
+std::uint64_t identityOfFile(const OUString& url)
+{
+    static std::mutex lock;
+    static auto* const files = new std::map<OUString, std::uint64_t>;
+    const std::lock_guard<std::mutex> hold(lock);
+    auto& identity = (*files)[url];
+    if (identity == 0)
+        identity = ++documentsMet;
+    return identity;
+}
+
+// Counts the office's document events that may change which workbooks are
+// open, their order or their titles; focus and the modified state do not.
+class DocumentEvents : public cppu::WeakImplHelper1<css::document::XDocumentEventListener> {
+public:
+    explicit DocumentEvents(std::shared_ptr<std::atomic<std::uint64_t>> generation)
+        : generation(std::move(generation))
+    {
+    }
+
+    void SAL_CALL documentEventOccured(const css::document::DocumentEvent& event) override
+    {
+        if (event.EventName != "OnFocus" && event.EventName != "OnUnfocus" &&
+            event.EventName != "OnModifyChanged")
+            ++*generation;
+    }
+    void SAL_CALL disposing(const css::lang::EventObject&) override { ++*generation; }
+
+private:
+    std::shared_ptr<std::atomic<std::uint64_t>> generation;
+};
+
+// Counts a window hidden, so that the next binding shows it again.
+class WindowHidden : public cppu::WeakImplHelper1<css::awt::XWindowListener> {
+public:
+    explicit WindowHidden(std::shared_ptr<std::atomic<std::uint64_t>> generation)
+        : generation(std::move(generation))
+    {
+    }
+
+    void SAL_CALL windowResized(const css::awt::WindowEvent&) override {}
+    void SAL_CALL windowMoved(const css::awt::WindowEvent&) override {}
+    void SAL_CALL windowShown(const css::lang::EventObject&) override {}
+    void SAL_CALL windowHidden(const css::lang::EventObject&) override { ++*generation; }
+    void SAL_CALL disposing(const css::lang::EventObject&) override {}
+
+private:
+    std::shared_ptr<std::atomic<std::uint64_t>> generation;
+};
 
 // Sets a flag when the object it listens to goes away.
 class GoneNotice : public cppu::WeakImplHelper1<css::lang::XEventListener> {
@@ -143,17 +208,57 @@ private:
 } // namespace
 
 OpenDocument::OpenDocument(Reference<css::frame::XModel> model,
-                           Reference<css::sheet::XSpreadsheetDocument> spreadsheet)
+                           Reference<css::sheet::XSpreadsheetDocument> spreadsheet,
+                           std::shared_ptr<std::atomic<std::uint64_t>> generation)
     : m_model(std::move(model)),
       m_spreadsheet(std::move(spreadsheet)),
       m_identity(m_model, UNO_QUERY_THROW),
-      m_title(m_model, UNO_QUERY_THROW)
+      m_title(m_model, UNO_QUERY_THROW),
+      m_serial(++documentsMet),
+      m_generation(std::move(generation))
 {
 }
 
 OUString OpenDocument::title() const
 {
     return m_title->getTitle();
+}
+
+std::uint64_t OpenDocument::identityNumber() const
+{
+    const OUString url = m_model->getURL();
+    return url.isEmpty() ? m_serial : identityOfFile(url);
+}
+
+OUString OpenDocument::rememberedTitle()
+{
+    const std::uint64_t now = m_generation->load();
+    if (m_titleGeneration != now) {
+        m_rememberedTitle = title();
+        m_titleGeneration = now;
+    }
+    return m_rememberedTitle;
+}
+
+const Reference<css::sheet::XCellRangesAccess>& OpenDocument::cellRanges()
+{
+    if (!m_cellRanges.is())
+        m_cellRanges.set(sheets(), UNO_QUERY_THROW);
+    return m_cellRanges;
+}
+
+Reference<css::view::XSelectionSupplier> OpenDocument::selection(const std::string& member)
+{
+    const std::uint64_t now = m_generation->load();
+    if (m_selectionGeneration != now || !m_selection.is()) {
+        const auto controller = m_model->getCurrentController();
+        if (!controller.is())
+            throw AutomationError(AutomationFailure::WorkbookClosed,
+                                  member + ": the workbook has no window");
+        m_selection.set(controller, UNO_QUERY_THROW);
+        m_selectionGeneration = now;
+    }
+    return m_selection;
 }
 
 const Reference<css::sheet::XSpreadsheets>& OpenDocument::sheets()
@@ -173,7 +278,8 @@ const Reference<css::container::XIndexAccess>& OpenDocument::sheetsByIndex()
 void OpenDocument::ensureOpen(const std::string& member) const
 {
     if (closed())
-        throw AutomationError(member + ": the workbook has been closed");
+        throw AutomationError(AutomationFailure::WorkbookClosed,
+                              member + ": the workbook has been closed");
 }
 
 void OpenDocument::watch()
@@ -189,7 +295,7 @@ void OpenDocument::unwatch()
 }
 
 std::shared_ptr<Session> Session::connect(const std::string& pipeName,
-                                          std::shared_ptr<Traffic> traffic)
+                                          std::shared_ptr<Traffic> traffic, bool remembers)
 {
     const auto context = localContext();
     std::shared_ptr<Session> session(new Session);
@@ -204,7 +310,16 @@ std::shared_ptr<Session> Session::connect(const std::string& pipeName,
     // The destructor takes the bridge down if the office does not answer.
     const Reference<css::uno::XComponentContext> office(
         bridge->getInstance("StarOffice.ComponentContext"), UNO_QUERY_THROW);
+    session->m_office = office;
     session->m_desktop = css::frame::Desktop::create(office);
+    session->m_remembers = remembers;
+    if (remembers) {
+        session->m_eventListener = new DocumentEvents(session->m_generation);
+        Reference<css::document::XDocumentEventBroadcaster>(
+            css::frame::theGlobalEventBroadcaster::get(office), UNO_QUERY_THROW)
+            ->addDocumentEventListener(session->m_eventListener);
+        session->m_windowListener = new WindowHidden(session->m_generation);
+    }
     return session;
 }
 
@@ -215,10 +330,19 @@ Session::~Session()
         if (alive()) {
             for (const auto& document : m_documents)
                 document->unwatch();
+            for (const auto& window : m_watchedWindows)
+                window->removeWindowListener(m_windowListener);
+            if (m_eventListener.is())
+                Reference<css::document::XDocumentEventBroadcaster>(
+                    css::frame::theGlobalEventBroadcaster::get(m_office), UNO_QUERY_THROW)
+                    ->removeDocumentEventListener(m_eventListener);
         }
     } catch (const css::uno::Exception&) {
         // The office went away meanwhile; nothing is left to unregister.
     }
+    m_watchedWindows.clear();
+    m_remembered.clear();
+    m_office.clear();
     m_documents.clear();
     m_shown.clear();
     m_windows.clear();
@@ -270,6 +394,61 @@ std::vector<std::shared_ptr<OpenDocument>> Session::spreadsheets()
     return found;
 }
 
+std::vector<std::shared_ptr<OpenDocument>> Session::rememberedSpreadsheets()
+{
+    const std::uint64_t now = m_generation->load();
+    const bool anyClosed = std::any_of(m_remembered.begin(), m_remembered.end(),
+                                       [](const auto& document) { return document->closed(); });
+    if (!m_remembers || m_rememberedGeneration != now || anyClosed) {
+        m_remembered = spreadsheets();
+        m_rememberedGeneration = now;
+    }
+    return m_remembered;
+}
+
+void Session::forget()
+{
+    ++*m_generation;
+}
+
+void Session::showWindow(bool visible)
+{
+    const std::uint64_t now = m_generation->load();
+    if (visible && m_remembers && m_shownGeneration == now)
+        return;
+    // The office's window is the active one; raised only when it was
+    // hidden, so binding does not keep pulling it to the front.
+    auto frame = m_desktop->getCurrentFrame();
+    if (!frame.is()) {
+        const auto frames = m_desktop->getFrames();
+        if (frames->getCount() == 0)
+            return;
+        frames->getByIndex(0) >>= frame;
+    }
+    const auto window = frame.is() ? windowOf(frame) : nullptr;
+    if (!window.is())
+        return;
+    if (!visible) {
+        window->setVisible(false);
+        return;
+    }
+    if (!window->isVisible()) {
+        window->setVisible(true);
+        const Reference<css::awt::XTopWindow> top(window, UNO_QUERY);
+        if (top.is())
+            top->toFront();
+    }
+    if (!m_remembers)
+        return;
+    // Shown it stays until it is hidden, which the window tells us.
+    if (std::none_of(m_watchedWindows.begin(), m_watchedWindows.end(),
+                     [&window](const auto& watched) { return watched.get() == window.get(); })) {
+        window->addWindowListener(m_windowListener);
+        m_watchedWindows.push_back(window);
+    }
+    m_shownGeneration = now;
+}
+
 Reference<css::awt::XWindow2> Session::windowOf(const Reference<css::frame::XFrame>& frame)
 {
     for (const auto& [known, window] : m_windows) {
@@ -298,7 +477,7 @@ std::shared_ptr<OpenDocument> Session::document(const Reference<css::frame::XMod
     const Reference<css::sheet::XSpreadsheetDocument> spreadsheet(model, UNO_QUERY);
     if (!spreadsheet.is())
         return nullptr;
-    auto document = std::make_shared<OpenDocument>(model, spreadsheet);
+    auto document = std::make_shared<OpenDocument>(model, spreadsheet, m_generation);
     document->watch();
     const std::lock_guard<std::mutex> hold(m_lock);
     m_documents.push_back(document);

@@ -1,9 +1,12 @@
 #include "ExcelFormats.h"
 
+#include "sheetwire/Automation.h"
+
 #include <com/sun/star/table/BorderLineStyle.hpp>
 #include <com/sun/star/table/CellVertJustify2.hpp>
 
 #include <array>
+#include <string>
 
 namespace sheetwire::calc {
 
@@ -30,6 +33,8 @@ constexpr std::int16_t xlContinuous = 1, xlDash = -4115, xlDashDot = 4, xlDashDo
                        xlDot = -4118, xlDouble = -4119, xlSlantDashDot = 13,
                        xlLineStyleNone = -4142;
 constexpr std::int32_t xlHairline = 1, xlThin = 2, xlMedium = -4138, xlThick = 4;
+constexpr std::int16_t xlColorIndexAutomatic = -4105, xlColorIndexNone = -4142,
+                       xlPatternNone = -4142;
 
 } // namespace
 
@@ -40,7 +45,43 @@ std::optional<std::int32_t> paletteColour(std::int32_t colorIndex)
     return palette[static_cast<std::size_t>(colorIndex - 1)];
 }
 
-std::optional<table::CellHoriJustify> horizontalJustify(std::int16_t alignment)
+namespace {
+
+[[noreturn]] void refuse(const std::string& what)
+{
+    throw AutomationError(AutomationFailure::Refused, what);
+}
+
+std::int32_t colourOf(const char* member, std::int16_t colorIndex)
+{
+    const auto colour = paletteColour(colorIndex);
+    if (!colour)
+        refuse(std::string(member) + ": " + std::to_string(colorIndex) + " is no colour index");
+    return *colour;
+}
+
+} // namespace
+
+std::int32_t fontColour(std::int16_t colorIndex)
+{
+    if (colorIndex == 0 || colorIndex == xlColorIndexAutomatic || colorIndex == xlColorIndexNone)
+        return -1;
+    return colourOf("Font.ColorIndex", colorIndex);
+}
+
+std::int32_t interiorColour(std::int16_t colorIndex)
+{
+    if (colorIndex == xlColorIndexNone || colorIndex == xlColorIndexAutomatic)
+        return -1;
+    return colourOf("Interior.ColorIndex", colorIndex);
+}
+
+bool transparentBackground(std::int16_t pattern)
+{
+    return pattern == xlPatternNone;
+}
+
+table::CellHoriJustify horizontalJustify(std::int16_t alignment)
 {
     switch (alignment) {
     case xlGeneral: return table::CellHoriJustify_STANDARD;
@@ -51,11 +92,11 @@ std::optional<table::CellHoriJustify> horizontalJustify(std::int16_t alignment)
     case xlFill: return table::CellHoriJustify_REPEAT;
     case xlJustify:
     case xlDistributed: return table::CellHoriJustify_BLOCK;
-    default: return std::nullopt;
+    default: refuse("Range.HorizontalAlignment: " + std::to_string(alignment) + " is no alignment");
     }
 }
 
-std::optional<std::int32_t> verticalJustify(std::int16_t alignment)
+std::int32_t verticalJustify(std::int16_t alignment)
 {
     switch (alignment) {
     case xlTop: return table::CellVertJustify2::TOP;
@@ -63,13 +104,15 @@ std::optional<std::int32_t> verticalJustify(std::int16_t alignment)
     case xlBottom: return table::CellVertJustify2::BOTTOM;
     case xlJustify:
     case xlDistributed: return table::CellVertJustify2::BLOCK;
-    default: return std::nullopt;
+    default: refuse("Range.VerticalAlignment: " + std::to_string(alignment) + " is no alignment");
     }
 }
 
-std::optional<table::BorderLine2> borderLine(std::int16_t lineStyle, std::int32_t weight,
-                                             std::int32_t colorIndex, std::int32_t color)
+table::TableBorder2 outline(std::int16_t lineStyle, std::int32_t weight, std::int32_t colorIndex,
+                           std::int32_t color)
 {
+    const std::string noBorder = "Range.BorderAround: line style " + std::to_string(lineStyle) +
+                                 " with weight " + std::to_string(weight) + " is no border";
     table::BorderLine2 line;
     switch (lineStyle) {
     case xlContinuous: line.LineStyle = table::BorderLineStyle::SOLID; break;
@@ -80,7 +123,7 @@ std::optional<table::BorderLine2> borderLine(std::int16_t lineStyle, std::int32_
     case xlDashDotDot: line.LineStyle = table::BorderLineStyle::DASH_DOT_DOT; break;
     case xlDouble: line.LineStyle = table::BorderLineStyle::DOUBLE; break;
     case xlLineStyleNone: line.LineStyle = table::BorderLineStyle::NONE; break;
-    default: return std::nullopt;
+    default: refuse(noBorder);
     }
     // Widths in 1/100 mm, those of Calc's own hairline, thin, medium and
     // thick lines.
@@ -89,7 +132,7 @@ std::optional<table::BorderLine2> borderLine(std::int16_t lineStyle, std::int32_
     case xlThin: line.LineWidth = 26; break;
     case xlMedium: line.LineWidth = 53; break;
     case xlThick: line.LineWidth = 79; break;
-    default: return std::nullopt;
+    default: refuse(noBorder);
     }
     if (lineStyle == xlLineStyleNone)
         line.LineWidth = 0;
@@ -99,7 +142,12 @@ std::optional<table::BorderLine2> borderLine(std::int16_t lineStyle, std::int32_
         const auto rgb = static_cast<std::uint32_t>(color);
         line.Color = static_cast<std::int32_t>((rgb & 0xFF) << 16 | (rgb & 0xFF00) | (rgb >> 16 & 0xFF));
     }
-    return line;
+    table::TableBorder2 border;
+    border.TopLine = border.BottomLine = border.LeftLine = border.RightLine = line;
+    border.IsTopLineValid = border.IsBottomLineValid = border.IsLeftLineValid =
+        border.IsRightLineValid = true;
+    border.IsHorizontalLineValid = border.IsVerticalLineValid = false;
+    return border;
 }
 
 } // namespace sheetwire::calc

@@ -11,11 +11,13 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <limits>
 #include <fstream>
 
@@ -102,12 +104,35 @@ void closeFrom(int first, int keep, int last)
 
 } // namespace
 
+std::string findOnPath(const std::string& program)
+{
+    const char* path = std::getenv("PATH");
+    if (path == nullptr)
+        return {};
+    const std::string directories = path;
+    for (std::size_t begin = 0; begin <= directories.size();) {
+        const std::size_t end = std::min(directories.find(':', begin), directories.size());
+        // An empty entry is the current directory, as for the shell.
+        const std::string directory =
+            end == begin ? std::string(".") : directories.substr(begin, end - begin);
+        const std::string candidate = directory + "/" + program;
+        struct stat status {};
+        if (::stat(candidate.c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
+            ::access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+        begin = end + 1;
+    }
+    return {};
+}
+
 pid_t startSoffice(const std::vector<std::string>& arguments)
 {
     // Everything the children use is prepared here: between fork and exec
     // only async-signal-safe calls are allowed.
     std::vector<std::string> words;
-    words.push_back(TONVALE_OFFICE_PROGRAM_DIR "/soffice");
+    words.push_back(findOnPath("soffice"));
+    if (words.front().empty())
+        return -1;
     words.insert(words.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
     for (auto& word : words)

@@ -23,11 +23,15 @@ std::string singleInstancePipeName(const std::string& profileUrl);
 // refuses connections and so does not count.
 bool pipeAnswers(const std::string& pipeName);
 
-// Starts soffice with these arguments in a session of its own, with stdin,
-// stdout and stderr on /dev/null and no other descriptor of ours, and reaps
-// the intermediate child so that nothing is left to wait for. Returns the
-// process id of soffice (it keeps running while the office runs), or -1 when
-// it could not be started.
+// The executable file program in the first directory of PATH that has one;
+// empty when none has.
+std::string findOnPath(const std::string& program);
+
+// Starts soffice, as found on PATH, with these arguments in a session of its
+// own, with stdin, stdout and stderr on /dev/null and no other descriptor of
+// ours, and reaps the intermediate child so that nothing is left to wait
+// for. Returns the process id of soffice (it keeps running while the office
+// runs), or -1 when there is none on PATH or it could not be started.
 pid_t startSoffice(const std::vector<std::string>& arguments);
 
 // Whether a process started by startSoffice is still running.

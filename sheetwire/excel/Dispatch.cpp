@@ -127,12 +127,55 @@ Dispatch& Dispatch::operator=(Dispatch other) noexcept
     return *this;
 }
 
+namespace {
+
+// Excel's own error codes, as they come in EXCEPINFO.
+constexpr HRESULT excelObjectRequired = HRESULT(0x800A01A8); // an object no longer there
+constexpr HRESULT excelObjectDefined = HRESULT(0x800A03EC);  // "application-defined error"
+
+AutomationFailure failureOf(HRESULT status, const char* member)
+{
+    switch (status) {
+    case RPC_E_DISCONNECTED:
+    case RPC_E_SERVER_DIED:
+    case RPC_E_SERVER_DIED_DNE:
+    case HRESULT_FROM_WIN32(RPC_S_SERVER_UNAVAILABLE):
+    case HRESULT_FROM_WIN32(RPC_S_CALL_FAILED):
+    case HRESULT_FROM_WIN32(RPC_S_CALL_FAILED_DNE):
+    case CO_E_OBJNOTCONNECTED:
+    case E_POINTER:
+        return AutomationFailure::ApplicationGone;
+    case DISP_E_BADINDEX:
+        return AutomationFailure::NoSuchItem;
+    case excelObjectRequired:
+        return AutomationFailure::WorkbookClosed;
+    case excelObjectDefined:
+        return std::string(member) == "Open" ? AutomationFailure::CannotOpen
+                                             : AutomationFailure::Refused;
+    default:
+        return AutomationFailure::Refused;
+    }
+}
+
+std::string trimmed(std::string text)
+{
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
+        text.pop_back();
+    return text;
+}
+
+} // namespace
+
+void Dispatch::fail(const char* member, HRESULT status, const std::string& reason) const
+{
+    throw AutomationError(failureOf(status, member), name + "." + member + ": " + trimmed(reason));
+}
+
 Variant Dispatch::invoke(const char* member, DISPID id, WORD kind,
                          std::vector<Variant> arguments) const
 {
-    const std::string what = name + "." + member;
     if (object == nullptr)
-        throw AutomationError(what + ": " + systemText(E_POINTER));
+        fail(member, E_POINTER, systemText(E_POINTER));
     // Invoke takes the arguments last to first.
     std::reverse(arguments.begin(), arguments.end());
     std::vector<VARIANT> raw;
@@ -156,24 +199,19 @@ Variant Dispatch::invoke(const char* member, DISPID id, WORD kind,
                        &argumentError);
     if (SUCCEEDED(status))
         return result;
+    if (status != DISP_E_EXCEPTION)
+        fail(member, status, systemText(status));
 
+    if (exception.pfnDeferredFillIn != nullptr)
+        exception.pfnDeferredFillIn(&exception);
+    const HRESULT code = exception.scode != 0 ? exception.scode : HRESULT(exception.wCode);
     std::string reason;
-    if (status == DISP_E_EXCEPTION) {
-        if (exception.pfnDeferredFillIn != nullptr)
-            exception.pfnDeferredFillIn(&exception);
-        if (exception.bstrDescription != nullptr)
-            reason = toUtf8(exception.bstrDescription, SysStringLen(exception.bstrDescription));
-        if (reason.empty())
-            reason = systemText(exception.scode != 0 ? exception.scode : HRESULT(exception.wCode));
-        SysFreeString(exception.bstrSource);
-        SysFreeString(exception.bstrDescription);
-        SysFreeString(exception.bstrHelpFile);
-    } else {
-        reason = systemText(status);
-    }
-    while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == ' '))
-        reason.pop_back();
-    throw AutomationError(what + ": " + reason);
+    if (exception.bstrDescription != nullptr)
+        reason = toUtf8(exception.bstrDescription, SysStringLen(exception.bstrDescription));
+    SysFreeString(exception.bstrSource);
+    SysFreeString(exception.bstrDescription);
+    SysFreeString(exception.bstrHelpFile);
+    fail(member, code, reason.empty() ? systemText(code) : reason);
 }
 
 Variant Dispatch::get(const char* member, DISPID id, std::vector<Variant> arguments) const
@@ -198,7 +236,7 @@ Dispatch Dispatch::getObject(const char* member, DISPID id, const char* resultNa
 {
     Variant result = get(member, id, std::move(arguments));
     if (result.get().vt != VT_DISPATCH || result.get().pdispVal == nullptr)
-        throw AutomationError(name + "." + member + ": " + systemText(DISP_E_TYPEMISMATCH));
+        fail(member, DISP_E_TYPEMISMATCH, systemText(DISP_E_TYPEMISMATCH));
     IDispatch* object = result.get().pdispVal;
     object->AddRef();
     return Dispatch(object, resultName);
@@ -209,8 +247,21 @@ std::int32_t Dispatch::getLong(const char* member, DISPID id) const
     Variant result = get(member, id);
     const HRESULT status = VariantChangeType(&result.get(), &result.get(), 0, VT_I4);
     if (FAILED(status))
-        throw AutomationError(name + "." + member + ": " + systemText(status));
+        fail(member, status, systemText(status));
     return result.get().lVal;
+}
+
+DISPID Dispatch::idOf(const char* member) const
+{
+    if (object == nullptr)
+        fail(member, E_POINTER, systemText(E_POINTER));
+    std::wstring wide = toUtf16(member);
+    LPOLESTR names[] = {wide.data()};
+    DISPID id = DISPID_UNKNOWN;
+    const HRESULT status = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+    if (FAILED(status))
+        fail(member, status, systemText(status));
+    return id;
 }
 
 std::string Dispatch::getText(const char* member, DISPID id) const
@@ -218,7 +269,7 @@ std::string Dispatch::getText(const char* member, DISPID id) const
     Variant result = get(member, id);
     const HRESULT status = VariantChangeType(&result.get(), &result.get(), 0, VT_BSTR);
     if (FAILED(status))
-        throw AutomationError(name + "." + member + ": " + systemText(status));
+        fail(member, status, systemText(status));
     return toUtf8(result.get().bstrVal, SysStringLen(result.get().bstrVal));
 }
 

@@ -61,8 +61,10 @@ public:
     IDispatch* raw() const { return object; }
 
     // Property get, property put and method call by dispatch identifier;
-    // arguments in the member's order. Failures leave as AutomationError
-    // "Name.Member: reason".
+    // arguments in the member's order. Failures leave as AutomationError of
+    // the kind the HRESULT (or Excel's error code) tells, with the detail
+    // "Name.Member: reason" (Excel's own description, else the system's
+    // text).
     Variant get(const char* member, DISPID id, std::vector<Variant> arguments = {}) const;
     void put(const char* member, DISPID id, Variant value) const;
     Variant call(const char* member, DISPID id, std::vector<Variant> arguments = {}) const;
@@ -73,8 +75,13 @@ public:
     std::int32_t getLong(const char* member, DISPID id) const;
     std::string getText(const char* member, DISPID id) const;
 
+    // The dispatch identifier of a member Excel's type library gives no fixed
+    // number in this library's table; looked up by name.
+    DISPID idOf(const char* member) const;
+
 private:
     Variant invoke(const char* member, DISPID id, WORD kind, std::vector<Variant> arguments) const;
+    [[noreturn]] void fail(const char* member, HRESULT status, const std::string& reason) const;
 
     IDispatch* object = nullptr;
     std::string name;

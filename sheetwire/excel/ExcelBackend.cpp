@@ -18,7 +18,7 @@ namespace id {
 constexpr DISPID activeCell = 0x131, quit = 0x12E, screenUpdating = 0x17E, visible = 0x22E,
                  workbooks = 0x23C;
 constexpr DISPID add = 0xB5, count = 0x76, item = 0xAA, open = 0x2AA;
-constexpr DISPID close = 0x115, name = 0x6E, worksheets = 0x1EE;
+constexpr DISPID close = 0x115, name = 0x6E, worksheets = 0x1EE, application = 0x94;
 constexpr DISPID activate = 0x130, remove = 0x75, range = 0xC5;
 constexpr DISPID autoFit = 0xED, borderAround = 0x42B, column = 0xF0, entireColumn = 0xF6,
                  font = 0x92, horizontalAlignment = 0x88, interior = 0x81, row = 0x101,
@@ -151,8 +151,8 @@ private:
     Dispatch adopt(Variant& result, const char* member) const
     {
         if (result.get().vt != VT_DISPATCH || result.get().pdispVal == nullptr)
-            throw AutomationError(std::string("Worksheets.") + member + ": " +
-                                  systemText(DISP_E_TYPEMISMATCH));
+            throw AutomationError(AutomationFailure::Refused, std::string("Worksheets.") + member +
+                                                                  ": " + systemText(DISP_E_TYPEMISMATCH));
         result.get().pdispVal->AddRef();
         return Dispatch(result.get().pdispVal, "Worksheet");
     }
@@ -172,6 +172,22 @@ public:
         arguments.push_back(Variant::null()); // RouteWorkbook
         object.call("Close", id::close, std::move(arguments));
     }
+    // The workbook's file, as Excel names it; a workbook never saved has only
+    // its name, which Excel gives anew ("Book1") when it restarts, so the
+    // Excel it lives in tells those apart.
+    std::uint64_t Identity() override
+    {
+        std::string key = object.getText("FullName", object.idOf("FullName"));
+        if (key.find_first_of("\\/") == std::string::npos) {
+            const Dispatch application = object.getObject("Application", id::application, "Application");
+            key += '|' + std::to_string(application.getLong("Hwnd", application.idOf("Hwnd")));
+        }
+        // FNV-1a, never 0.
+        std::uint64_t hash = 0xcbf29ce484222325u;
+        for (const unsigned char c : key)
+            hash = (hash ^ c) * 0x100000001b3u;
+        return hash != 0 ? hash : 1;
+    }
     std::string Name() override { return object.getText("Name", id::name); }
     std::unique_ptr<AutomationWorksheets> Worksheets() override
     {
@@ -185,8 +201,8 @@ private:
 Dispatch workbookOf(Variant& result, const char* member)
 {
     if (result.get().vt != VT_DISPATCH || result.get().pdispVal == nullptr)
-        throw AutomationError(std::string("Workbooks.") + member + ": " +
-                              systemText(DISP_E_TYPEMISMATCH));
+        throw AutomationError(AutomationFailure::Refused,
+                              std::string("Workbooks.") + member + ": " + systemText(DISP_E_TYPEMISMATCH));
     result.get().pdispVal->AddRef();
     return Dispatch(result.get().pdispVal, "Workbook");
 }
@@ -244,6 +260,8 @@ public:
     {
         return std::make_unique<excel::Workbooks>(object.getObject("Workbooks", id::workbooks, "Workbooks"));
     }
+    // Every call reaches Excel as it is made.
+    void Flush() override {}
 
 private:
     Dispatch object;

@@ -21,7 +21,8 @@ std::pair<std::int32_t, std::int32_t> parseReference(const std::string& referenc
     while (i < reference.size() && std::isdigit(static_cast<unsigned char>(reference[i])) && row <= maxRow)
         row = row * 10 + (reference[i++] - '0');
     if (column < 1 || column > 16384 || i == digits || i != reference.size() || row < 1 || row > maxRow)
-        throw AutomationError("Range: \"" + reference + "\" is not a cell reference");
+        throw AutomationError(AutomationFailure::NoSuchItem,
+                              "Range: \"" + reference + "\" is not a cell reference");
     return {static_cast<std::int32_t>(column), static_cast<std::int32_t>(row)};
 }
 
@@ -47,8 +48,11 @@ protected:
     void call(const std::string& entry) const
     {
         app->log.push_back(entry);
+        if (app->onCall)
+            app->onCall(entry);
         if (!app->running || app->generation != generation)
-            throw AutomationError(entry + ": the application is no longer running");
+            throw AutomationError(AutomationFailure::ApplicationGone,
+                                  entry + ": the application is no longer running");
     }
 
     std::shared_ptr<MemorySpreadsheet> app;
@@ -110,7 +114,8 @@ public:
     {
         enter("Range.AutoFit");
         if (!entireColumns)
-            throw AutomationError("AutoFit method of Range class failed: not whole columns");
+            throw AutomationError(AutomationFailure::Refused,
+                                  "AutoFit method of Range class failed: not whole columns");
         for (auto column = firstColumn; column <= lastColumn; ++column)
             sheet->autoFitColumns.insert(column);
     }
@@ -187,7 +192,7 @@ private:
     {
         call(entry);
         if (book->closed || sheet->deleted)
-            throw AutomationError(entry + ": the worksheet is gone");
+            throw AutomationError(AutomationFailure::WorkbookClosed, entry + ": the worksheet is gone");
     }
 
     // Formatting a whole column touches every row; the memory keeps the
@@ -237,7 +242,9 @@ public:
         enter("Worksheet.Delete");
         auto& sheets = book->worksheets;
         if (sheets.size() == 1)
-            throw AutomationError("Delete method of Worksheet class failed: a workbook must contain at least one worksheet");
+            throw AutomationError(AutomationFailure::Refused,
+                                  "Delete method of Worksheet class failed: a workbook must "
+                                  "contain at least one worksheet");
         const auto at = std::find(sheets.begin(), sheets.end(), sheet);
         const auto next = sheets.erase(at);
         sheet->deleted = true;
@@ -266,7 +273,7 @@ private:
     {
         call(entry);
         if (book->closed || sheet->deleted)
-            throw AutomationError(entry + ": the worksheet is gone");
+            throw AutomationError(AutomationFailure::WorkbookClosed, entry + ": the worksheet is gone");
     }
 
     std::shared_ptr<MemoryWorkbook> book;
@@ -291,7 +298,8 @@ public:
         auto& sheets = book->worksheets;
         const auto at = std::find(sheets.begin(), sheets.end(), beforeSheet);
         if (at == sheets.end())
-            throw AutomationError("Add method of Sheets class failed: Before is not in this workbook");
+            throw AutomationError(AutomationFailure::Refused,
+                                  "Add method of Sheets class failed: Before is not in this workbook");
         auto sheet = std::make_shared<MemoryWorksheet>();
         sheet->name = freeName();
         sheets.insert(at, sheet);
@@ -310,7 +318,8 @@ public:
         const std::string entry = "Worksheets.Item(" + std::to_string(index) + ")";
         enter(entry);
         if (index < 1 || static_cast<std::size_t>(index) > book->worksheets.size())
-            throw AutomationError(indexError(entry, index, book->worksheets.size()));
+            throw AutomationError(AutomationFailure::NoSuchItem,
+                                  indexError(entry, index, book->worksheets.size()));
         return std::make_unique<Worksheet>(app, book, book->worksheets[static_cast<std::size_t>(index - 1)]);
     }
 
@@ -319,7 +328,7 @@ private:
     {
         call(entry);
         if (book->closed)
-            throw AutomationError(entry + ": the workbook is closed");
+            throw AutomationError(AutomationFailure::WorkbookClosed, entry + ": the workbook is closed");
     }
 
     std::string freeName() const
@@ -345,6 +354,12 @@ public:
         app->closeWorkbook(book->name);
     }
 
+    std::uint64_t Identity() override
+    {
+        enter("Workbook.Identity");
+        return book->identity;
+    }
+
     std::string Name() override
     {
         enter("Workbook.Name");
@@ -362,7 +377,7 @@ private:
     {
         call(entry);
         if (book->closed)
-            throw AutomationError(entry + ": the workbook is closed");
+            throw AutomationError(AutomationFailure::WorkbookClosed, entry + ": the workbook is closed");
     }
 
     std::shared_ptr<MemoryWorkbook> book;
@@ -379,7 +394,7 @@ public:
         do
             name = "Book" + std::to_string(app->nextBookNumber++);
         while (app->workbook(name));
-        app->addWorkbook(name, {"Sheet1"});
+        app->addWorkbook(name, {"Sheet1"}, false);
         return std::make_unique<Workbook>(app, app->workbooks.back());
     }
 
@@ -394,7 +409,8 @@ public:
         const std::string entry = "Workbooks.Item(" + std::to_string(index) + ")";
         call(entry);
         if (index < 1 || static_cast<std::size_t>(index) > app->workbooks.size())
-            throw AutomationError(indexError(entry, index, app->workbooks.size()));
+            throw AutomationError(AutomationFailure::NoSuchItem,
+                                  indexError(entry, index, app->workbooks.size()));
         return std::make_unique<Workbook>(app, app->workbooks[static_cast<std::size_t>(index - 1)]);
     }
 
@@ -403,13 +419,14 @@ public:
         call("Workbooks.Open(" + path + ")");
         const auto file = app->files.find(path);
         if (file == app->files.end())
-            throw AutomationError("'" + path + "' could not be found");
+            throw AutomationError(AutomationFailure::CannotOpen, "'" + path + "' could not be found", path);
         // Named after the file, as the application names a workbook it opens.
         const std::u8string fileName =
             std::filesystem::path(std::u8string(path.begin(), path.end())).filename().u8string();
         const std::string name(fileName.begin(), fileName.end());
         if (app->workbook(name))
-            throw AutomationError("A workbook named '" + name + "' is already open");
+            throw AutomationError(AutomationFailure::CannotOpen,
+                                  "A workbook named '" + name + "' is already open", path);
         app->addWorkbook(name, file->second);
         return std::make_unique<Workbook>(app, app->workbooks.back());
     }
@@ -433,7 +450,8 @@ public:
         call("Application.ActiveCell");
         const auto book = app->activeWorkbook;
         if (!book || !book->activeWorksheet)
-            throw AutomationError("Application.ActiveCell: no worksheet is active");
+            throw AutomationError(AutomationFailure::Refused,
+                                  "Application.ActiveCell: no worksheet is active");
         const auto& sheet = book->activeWorksheet;
         return std::make_unique<Range>(app, book, sheet, sheet->activeColumn, sheet->activeRow,
                                        sheet->activeColumn, sheet->activeRow, false);
@@ -464,6 +482,15 @@ public:
     {
         call("Application.Workbooks");
         return std::make_unique<class Workbooks>(app);
+    }
+
+    // Every call takes effect at once; only the step is logged (and may be
+    // watched, as every call).
+    void Flush() override
+    {
+        app->log.push_back("Application.Flush");
+        if (app->onCall)
+            app->onCall("Application.Flush");
     }
 };
 
@@ -497,10 +524,17 @@ std::shared_ptr<MemorySpreadsheet> MemorySpreadsheet::create()
 }
 
 MemoryWorkbook& MemorySpreadsheet::addWorkbook(const std::string& name,
-                                               const std::vector<std::string>& worksheets)
+                                               const std::vector<std::string>& worksheets,
+                                               bool saved)
 {
     auto book = std::make_shared<MemoryWorkbook>();
     book->name = name;
+    if (!saved)
+        book->identity = nextIdentity++;
+    else if (const auto file = fileIdentities.find(name); file != fileIdentities.end())
+        book->identity = file->second;
+    else
+        book->identity = fileIdentities[name] = nextIdentity++;
     for (const auto& worksheetName : worksheets) {
         book->worksheets.push_back(std::make_shared<MemoryWorksheet>());
         book->worksheets.back()->name = worksheetName;

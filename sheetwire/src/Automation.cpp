@@ -2,11 +2,37 @@
 
 #include "PlatformBackend.h"
 
+#include "Strings.h"
+
 #include <mutex>
 
 namespace sheetwire {
 
-AutomationError::AutomationError(const std::string& description) : std::runtime_error(description) {}
+namespace {
+
+int messageOf(AutomationFailure failure)
+{
+    switch (failure) {
+    case AutomationFailure::ApplicationGone: return 1005;
+    case AutomationFailure::WorkbookClosed: return 1006;
+    case AutomationFailure::NoSuchItem: return 1007;
+    case AutomationFailure::NeverSaved: return 1008;
+    case AutomationFailure::CannotOpen: return 1009;
+    case AutomationFailure::Refused: break;
+    }
+    return 1010;
+}
+
+} // namespace
+
+AutomationError::AutomationError(AutomationFailure failure, const std::string& detail,
+                                 const std::string& subject)
+    : std::runtime_error(strings().format(messageOf(failure), subject)),
+      m_failure(failure),
+      m_detail(detail)
+{
+}
+
 AutomationError::~AutomationError() = default;
 
 AutomationFont::~AutomationFont() = default;

@@ -38,6 +38,31 @@ std::int32_t CExcel::GetWorksheetIndex()
     return automation->worksheetIndex();
 }
 
+std::uint64_t CExcel::GetWorkbookIdentity()
+{
+    return automation->workbookIdentity();
+}
+
+int CExcel::IsTargetAvailable(std::int32_t workbookIndex, std::int32_t worksheetIndex)
+{
+    return automation->IsTargetAvailable(workbookIndex, worksheetIndex);
+}
+
+void CExcel::BeginRow()
+{
+    automation->BeginRow();
+}
+
+void CExcel::EndRow()
+{
+    automation->EndRow();
+}
+
+void CExcel::AbandonRow()
+{
+    automation->AbandonRow();
+}
+
 int CExcel::SetValue(int value, std::int32_t column, std::int32_t row, std::int32_t workbookIndex,
                      std::int32_t worksheetIndex, int autoFit)
 {

@@ -2,12 +2,18 @@
 
 #include "Strings.h"
 
+#include <wx/app.h>
 #include <wx/filedlg.h>
+#include <wx/thread.h>
+#include <wx/utils.h>
 #include <wx/window.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <future>
 #include <limits>
+#include <map>
 
 using sheetwire::AutomationRange;
 using sheetwire::AutomationWorksheet;
@@ -71,6 +77,22 @@ std::int16_t verticalAlignment(std::int32_t code)
 const char* const openFilter =
     "Spreadsheet File(*.ods;*.xlsx;*.xls)|*.ods;*.xlsx;*.xls|ALL File(*.*)|*.*";
 
+// Runs work, which may wait seconds for an application to start, so that
+// the program stays alive meanwhile: on the UI thread the work runs beside
+// it while the windows keep repainting under the wait cursor, taking no
+// input.
+template <typename Work>
+auto whileResponsive(Work work) -> decltype(work())
+{
+    if (wxTheApp == nullptr || !wxIsMainThread())
+        return work();
+    wxBusyCursor wait;
+    auto result = std::async(std::launch::async, std::move(work));
+    while (result.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready)
+        wxSafeYield(nullptr, true);
+    return result.get();
+}
+
 } // namespace
 
 CExcelAutomation::CExcelAutomation() = default;
@@ -90,9 +112,10 @@ int CExcelAutomation::AttachRunning()
 int CExcelAutomation::AttachOrLaunch(bool visible)
 {
     const auto backend = sheetwire::automationBackend();
-    auto application = backend->AttachRunning();
-    if (!application)
-        application = backend->Launch();
+    auto application = whileResponsive([backend] {
+        auto running = backend->AttachRunning();
+        return running ? running : backend->Launch();
+    });
     if (!application) {
         sheetwire::showMessage(1001);
         return 0;
@@ -119,19 +142,36 @@ bool CExcelAutomation::bindIfUnbound()
 
 void CExcelAutomation::letGo()
 {
+    // Whatever the handle still holds back is dropped with it, never
+    // delivered: only finish() delivers.
     m_application.reset();
+}
+
+void CExcelAutomation::finish()
+{
+    // The application may have held back what this operation asked of it;
+    // a failure to deliver it is this operation's failure.
+    const auto application = m_application;
+    letGo();
+    if (application)
+        application->Flush();
 }
 
 int CExcelAutomation::FindWorkbook(const std::string& workbookName)
 {
     if (!IsExcelRunning() || !AttachRunning())
         return -1;
-    const int count = GetWorkbookCount();
+    return findWorkbook(workbookName);
+}
+
+int CExcelAutomation::findWorkbook(const std::string& workbookName)
+{
+    const auto workbooks = m_application->Workbooks();
+    const int count = workbooks->Count();
     if (count == 0) {
         letGo();
         return -1;
     }
-    const auto workbooks = m_application->Workbooks();
     for (int i = 1; i <= count; ++i) {
         if (workbooks->Item(index16(i))->Name() == workbookName)
             return i;
@@ -145,7 +185,13 @@ int CExcelAutomation::FindWorksheet(const std::string& workbookName,
 {
     if (!IsExcelRunning() || !AttachRunning())
         return -1;
-    const int workbook = FindWorkbook(workbookName);
+    return findWorksheet(workbookName, worksheetName);
+}
+
+int CExcelAutomation::findWorksheet(const std::string& workbookName,
+                                    const std::string& worksheetName)
+{
+    const int workbook = findWorkbook(workbookName);
     if (workbook <= 0) {
         letGo();
         return -1;
@@ -172,7 +218,7 @@ std::string CExcelAutomation::GetWorkbookNameAt(int workbookIndex)
     if (!bindIfUnbound())
         return {};
     auto name = m_application->Workbooks()->Item(index16(workbookIndex))->Name();
-    letGo();
+    finish();
     return name;
 }
 
@@ -182,7 +228,7 @@ int CExcelAutomation::GetWorksheetCount(int workbookIndex)
         return 0;
     const int count =
         m_application->Workbooks()->Item(index16(workbookIndex))->Worksheets()->Count();
-    letGo();
+    finish();
     return count;
 }
 
@@ -191,7 +237,7 @@ std::string CExcelAutomation::GetWorksheetNameAt(int workbookIndex, int workshee
     if (!bindIfUnbound())
         return {};
     auto name = resolveTarget(workbookIndex, worksheetIndex)->Name();
-    letGo();
+    finish();
     return name;
 }
 
@@ -201,13 +247,16 @@ int CExcelAutomation::SelectWorksheet(const std::string& workbookName,
     if (!IsExcelRunning() || !AttachRunning())
         return 0;
     m_workbookName = workbookName;
-    m_workbookIndex = FindWorkbook(workbookName);
+    m_workbookIndex = findWorkbook(workbookName);
+    m_workbookIdentity = 0;
     if (m_workbookIndex > 0) {
+        m_workbookIdentity =
+            m_application->Workbooks()->Item(index16(m_workbookIndex))->Identity();
         m_worksheetName = worksheetName;
-        m_worksheetIndex = FindWorksheet(workbookName, worksheetName);
+        m_worksheetIndex = findWorksheet(workbookName, worksheetName);
         if (m_worksheetIndex > 0) {
-            ActivateWorksheet(m_workbookIndex, m_worksheetIndex);
-            letGo();
+            resolveTarget(m_workbookIndex, m_worksheetIndex)->Activate();
+            finish();
             return 1;
         }
     }
@@ -220,8 +269,35 @@ int CExcelAutomation::ActivateWorksheet(std::int32_t workbookIndex, std::int32_t
     if (!IsExcelRunning() || !AttachRunning())
         return 0;
     resolveTarget(workbookIndex, worksheetIndex)->Activate();
-    letGo();
+    finish();
     return 1;
+}
+
+int CExcelAutomation::IsTargetAvailable(std::int32_t workbookIndex, std::int32_t worksheetIndex)
+{
+    try {
+        if (!sheetwire::automationBackend()->IsRunning() || !AttachRunning())
+            return 0;
+        const auto workbooks = m_application->Workbooks();
+        if (workbookIndex < 1 || workbookIndex > workbooks->Count()) {
+            letGo();
+            return 0;
+        }
+        const auto workbook = workbooks->Item(index16(workbookIndex));
+        if (workbook->Identity() != m_workbookIdentity || workbook->Name() != m_workbookName) {
+            letGo();
+            return 0;
+        }
+        const auto worksheets = workbook->Worksheets();
+        const bool there = worksheetIndex >= 1 && worksheetIndex <= worksheets->Count() &&
+                           worksheets->Item(index16(worksheetIndex))->Name() == m_worksheetName;
+        finish();
+        return there ? 1 : 0;
+    } catch (const sheetwire::AutomationError&) {
+        // An application that fails to answer has no target to offer.
+        letGo();
+        return 0;
+    }
 }
 
 int CExcelAutomation::AddWorkbook()
@@ -229,6 +305,7 @@ int CExcelAutomation::AddWorkbook()
     if (!AttachOrLaunch(true))
         return 0;
     m_application->Workbooks()->Add();
+    m_application->Flush();
     return 1;
 }
 
@@ -239,7 +316,7 @@ int CExcelAutomation::OpenWorkbook()
     if (chooser.ShowModal() != wxID_OK || !AttachOrLaunch(true))
         return 0;
     m_application->Workbooks()->Open(chooser.GetPath().utf8_string());
-    letGo();
+    finish();
     return 1;
 }
 
@@ -247,11 +324,11 @@ int CExcelAutomation::CloseWorkbook(const std::string& workbookName, int saveCha
 {
     if (!AttachRunning())
         return 0;
-    const int workbook = FindWorkbook(workbookName);
+    const int workbook = findWorkbook(workbookName);
     if (workbook < 1 || workbook > m_application->Workbooks()->Count())
         return 0;
     m_application->Workbooks()->Item(index16(workbook))->Close(static_cast<std::int16_t>(saveChanges));
-    letGo();
+    finish();
     return 1;
 }
 
@@ -260,15 +337,15 @@ int CExcelAutomation::AddWorksheet(const std::string& workbookName,
 {
     if (!IsExcelRunning() || !AttachRunning())
         return 0;
-    const int workbook = FindWorkbook(workbookName);
-    const int worksheet = workbook > 0 ? FindWorksheet(workbookName, worksheetName) : 0;
+    const int workbook = findWorkbook(workbookName);
+    const int worksheet = workbook > 0 ? findWorksheet(workbookName, worksheetName) : 0;
     if (worksheet <= 0) {
         letGo();
         return 0;
     }
     const auto worksheets = m_application->Workbooks()->Item(index16(workbook))->Worksheets();
     worksheets->Add(*worksheets->Item(index16(worksheet)));
-    letGo();
+    finish();
     return 1;
 }
 
@@ -277,14 +354,14 @@ int CExcelAutomation::DeleteWorksheet(const std::string& workbookName,
 {
     if (!IsExcelRunning() || !AttachRunning())
         return 0;
-    const int workbook = FindWorkbook(workbookName);
-    const int worksheet = workbook > 0 ? FindWorksheet(workbookName, worksheetName) : 0;
+    const int workbook = findWorkbook(workbookName);
+    const int worksheet = workbook > 0 ? findWorksheet(workbookName, worksheetName) : 0;
     if (worksheet <= 0) {
         letGo();
         return 0;
     }
     resolveTarget(workbook, worksheet)->Delete();
-    letGo();
+    finish();
     return 1;
 }
 
@@ -316,9 +393,68 @@ std::string CExcelAutomation::CellReference(std::int32_t column, std::int32_t ro
 
 void CExcelAutomation::AutoFitColumns(AutomationRange& range)
 {
-    if (!AttachRunning())
+    if (!bindIfUnbound())
         return;
     range.EntireColumn()->AutoFit();
+}
+
+void CExcelAutomation::BeginRow()
+{
+    ++m_rowDepth;
+}
+
+void CExcelAutomation::EndRow()
+{
+    if (m_rowDepth == 0 || --m_rowDepth > 0)
+        return;
+    auto fits = std::move(m_deferredFits);
+    m_deferredFits.clear();
+    if (fits.empty() || !AttachRunning())
+        return;
+    // The columns each worksheet was written in, fitted as few runs of
+    // neighbouring columns.
+    std::map<std::pair<std::int32_t, std::int32_t>, std::vector<std::int32_t>> columns;
+    for (const auto& fit : fits) {
+        auto& of = columns[{fit.workbookIndex, fit.worksheetIndex}];
+        for (std::int32_t column = fit.firstColumn; column <= fit.lastColumn; ++column)
+            of.push_back(std::clamp(column, 1, 256));
+    }
+    try {
+        for (auto& [target, of] : columns) {
+            std::sort(of.begin(), of.end());
+            of.erase(std::unique(of.begin(), of.end()), of.end());
+            for (std::size_t first = 0; first < of.size();) {
+                std::size_t last = first;
+                while (last + 1 < of.size() && of[last + 1] == of[last] + 1)
+                    ++last;
+                targetRange(of[first], 1, of[last], 1, target.first, target.second)
+                    ->EntireColumn()
+                    ->AutoFit();
+                first = last + 1;
+            }
+        }
+        finish();
+    } catch (const sheetwire::AutomationError&) {
+        // The values are in place; a fit that cannot be made now leaves the
+        // widths as they were, as a fit has always been allowed to.
+        letGo();
+    }
+}
+
+void CExcelAutomation::AbandonRow()
+{
+    m_rowDepth = 0;
+    m_deferredFits.clear();
+}
+
+void CExcelAutomation::fitColumns(AutomationRange& range, std::int32_t workbookIndex,
+                                  std::int32_t worksheetIndex, std::int32_t firstColumn,
+                                  std::int32_t lastColumn)
+{
+    if (m_rowDepth > 0)
+        m_deferredFits.push_back({workbookIndex, worksheetIndex, firstColumn, lastColumn});
+    else
+        AutoFitColumns(range);
 }
 
 std::unique_ptr<AutomationWorksheet> CExcelAutomation::resolveTarget(std::int32_t workbookIndex,
@@ -346,22 +482,20 @@ int CExcelAutomation::writeCell(const CellValue& value, std::int32_t column, std
         return 0;
     // The caller's positions must still hold the selected target: a closed
     // or moved workbook must not receive the value meant for another one.
-    if (FindWorkbook(m_workbookName) != workbookIndex) {
+    if (findWorkbook(m_workbookName) != workbookIndex) {
         letGo();
         return 0;
     }
-    if (FindWorksheet(m_workbookName, m_worksheetName) != worksheetIndex) {
+    if (findWorksheet(m_workbookName, m_worksheetName) != worksheetIndex) {
         letGo();
         return 0;
     }
-    if (!bindIfUnbound())
-        return 0;
     const auto range = targetRange(column, row, column, row, workbookIndex, worksheetIndex);
     range->Select();
     range->PutValue(value);
     if (autoFit == 1)
-        AutoFitColumns(*range);
-    letGo();
+        fitColumns(*range, workbookIndex, worksheetIndex, column, column);
+    finish();
     return 1;
 }
 
@@ -384,10 +518,13 @@ int CExcelAutomation::writeRun(const T* values, int count, std::int32_t column, 
     }
     if (autoFit == 1) {
         const int last = std::max(count - 1, 0);
-        SetCellAutoWidth(column, row, down == 1 ? column : step(column, last),
-                         down == 1 ? step(row, last) : row, workbookIndex, worksheetIndex);
+        const std::int32_t lastColumn = down == 1 ? column : step(column, last);
+        const auto written = worksheet->Range(
+            CellReference(column, row),
+            CellReference(lastColumn, down == 1 ? step(row, last) : row));
+        fitColumns(*written, workbookIndex, worksheetIndex, column, lastColumn);
     }
-    letGo();
+    finish();
     return 1;
 }
 
@@ -456,7 +593,7 @@ int CExcelAutomation::formatRange(std::int32_t column1, std::int32_t row1, std::
         return 0;
     const auto range = targetRange(column1, row1, column2, row2, workbookIndex, worksheetIndex);
     format(*range);
-    letGo();
+    finish();
     return 1;
 }
 
@@ -525,7 +662,7 @@ std::int32_t CExcelAutomation::activeCell(std::int32_t workbookIndex,
     resolveTarget(workbookIndex, worksheetIndex)->Activate();
     const auto cell = m_application->ActiveCell();
     const std::int32_t number = row ? cell->Row() : cell->Column();
-    letGo();
+    finish();
     return number;
 }
 

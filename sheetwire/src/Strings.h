@@ -5,7 +5,8 @@
 
 namespace sheetwire {
 
-// Sheetwire's own string table (ids 1000-1004).
+// Sheetwire's own string table: 1000-1004 and the operator's texts of the
+// application's errors, 1005-1010.
 const uikit::StringTable& strings();
 
 // Shows string id in an error box captioned with the application's title.

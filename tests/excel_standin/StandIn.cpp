@@ -63,6 +63,21 @@ struct Failure {
     std::string description;
 };
 
+// Excel's own error codes for what the model refuses: an index out of range,
+// an object no longer there, and its "application-defined error" for the
+// rest.
+constexpr HRESULT excelObjectRequired = HRESULT(0x800A01A8);
+constexpr HRESULT excelObjectDefined = HRESULT(0x800A03EC);
+
+HRESULT excelCode(AutomationFailure failure)
+{
+    switch (failure) {
+    case AutomationFailure::NoSuchItem: return DISP_E_BADINDEX;
+    case AutomationFailure::WorkbookClosed: return excelObjectRequired;
+    default: return excelObjectDefined;
+    }
+}
+
 // The arguments of one call, first to last.
 class Arguments {
 public:
@@ -192,10 +207,12 @@ public:
             VariantClear(&value);
             if (failure.description.empty())
                 return failure.status;
-            return raise(exception, failure.description);
+            return raise(exception, failure.description, excelObjectDefined);
         } catch (const AutomationError& error) {
             VariantClear(&value);
-            return raise(exception, error.what());
+            if (error.failure() == AutomationFailure::ApplicationGone)
+                return RPC_E_DISCONNECTED;
+            return raise(exception, error.detail(), excelCode(error.failure()));
         }
         if (result != nullptr)
             *result = value;
@@ -211,14 +228,14 @@ protected:
     }
 
 private:
-    static HRESULT raise(EXCEPINFO* exception, const std::string& description)
+    static HRESULT raise(EXCEPINFO* exception, const std::string& description, HRESULT code)
     {
         if (exception != nullptr) {
             *exception = EXCEPINFO{};
             exception->bstrSource = SysAllocString(L"Microsoft Excel");
             const std::wstring text = wide(description);
             exception->bstrDescription = SysAllocStringLen(text.data(), UINT(text.size()));
-            exception->scode = DISP_E_EXCEPTION;
+            exception->scode = code;
         }
         return DISP_E_EXCEPTION;
     }
@@ -488,10 +505,31 @@ private:
     std::unique_ptr<AutomationWorksheets> sheets;
 };
 
+// The files Workbooks.Open opened, by the name of their workbook: a
+// workbook's FullName is its file, or its name when it has none.
+std::map<std::string, std::string> openedFiles;
+
+IDispatch* theApplication = nullptr;
+
 class Workbook : public Object {
 public:
     explicit Workbook(std::unique_ptr<AutomationWorkbook> book) : book(std::move(book))
     {
+        add(0x121, L"FullName", Get, [this](const Arguments& a, VARIANT& r) {
+            a.expectCount(0);
+            const std::string name = this->book->Name();
+            // The model's log keeps the members the model has; this one it
+            // has not.
+            model->log.pop_back();
+            const auto file = openedFiles.find(name);
+            setText(r, file != openedFiles.end() ? file->second : name);
+        });
+        add(0x94, L"Application", Get, [](const Arguments& a, VARIANT& r) {
+            a.expectCount(0);
+            theApplication->AddRef();
+            r.vt = VT_DISPATCH;
+            r.pdispVal = theApplication;
+        });
         add(0x115, L"Close", Method, [this](const Arguments& a, VARIANT& r) {
             a.expectCount(3);
             const std::int16_t save = a.int16(0);
@@ -536,7 +574,9 @@ public:
             const std::string path = a.text(0);
             for (std::size_t i = 1; i < 13; ++i)
                 a.expectOmitted(i);
-            setDispatch(r, new Workbook(this->books->Open(path)));
+            auto opened = this->books->Open(path);
+            openedFiles[opened->Name()] = path;
+            setDispatch(r, new Workbook(std::move(opened)));
         });
     }
 
@@ -569,6 +609,12 @@ public:
         add(0x23C, L"Workbooks", Get, [this](const Arguments& a, VARIANT& r) {
             a.expectCount(0);
             setDispatch(r, new Workbooks(this->app->Workbooks()));
+        });
+        // The window Excel shows; the stand-in has none, its process tells
+        // one stand-in from another all the same.
+        add(0x185, L"Hwnd", Get, [](const Arguments& a, VARIANT& r) {
+            a.expectCount(0);
+            setLong(r, std::int32_t(GetCurrentProcessId()));
         });
         add(0x10001, L"StandInDelay", Put, [](const Arguments& a, VARIANT&) {
             delayMs = a.put(VT_I4).lVal;
@@ -621,7 +667,7 @@ std::string script(const std::string& command)
     if (f[0] == "rename" && f.size() == 4) {
         auto sheet = model->worksheet(f[1], f[2]);
         if (!sheet)
-            throw AutomationError("no such worksheet");
+            throw AutomationError(AutomationFailure::NoSuchItem, "no such worksheet");
         sheet->name = f[3];
         return "OK";
     }
@@ -637,7 +683,7 @@ std::string script(const std::string& command)
         model->log.clear();
         return "OK";
     }
-    throw AutomationError("StandInScript: unknown command " + command);
+    throw AutomationError(AutomationFailure::Refused, "StandInScript: unknown command " + command);
 }
 
 // Hands out the one Application to every CoCreateInstance.
@@ -684,6 +730,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int)
 
     model = MemorySpreadsheet::create();
     auto* application = new Application(byCom ? model->Launch() : model->AttachRunning());
+    theApplication = application;
     model->log.clear();
 
     Factory factory(application);

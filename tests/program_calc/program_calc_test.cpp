@@ -61,14 +61,6 @@ struct ExpectedRow {
     std::optional<sal_Int32> fill;
 };
 
-template <typename T>
-T property(const Reference<css::beans::XPropertySet>& properties, const char* name)
-{
-    T value{};
-    properties->getPropertyValue(rtl::OUString::createFromAscii(name)) >>= value;
-    return value;
-}
-
 // The office's serial number of a date and time as the record stamps it:
 // days since 1899-12-30 and the fraction of the day.
 double serialOf(const std::string& stamp)

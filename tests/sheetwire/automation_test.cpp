@@ -42,16 +42,16 @@ Calls join(std::initializer_list<Calls> parts)
 
 const Calls attach = {"AttachRunning", "Application.ScreenUpdating=true",
                       "Application.Visible=true"};
-// Binding while a handle is held lets go of the old one.
-const Calls rebind = {"AttachRunning", "Application.Release", "Application.ScreenUpdating=true",
-                      "Application.Visible=true"};
 const Calls release = {"Application.Release"};
+// The end of an operation: what the application held back is delivered,
+// then the handle is let go.
+const Calls finish = {"Application.Flush", "Application.Release"};
 
-// FindWorkbook of the second of two open workbooks.
-const Calls findSecondWorkbook = join(
-    {{"IsRunning"}, rebind,
-     {"Application.Workbooks", "Workbooks.Count", "Application.Workbooks", "Workbooks.Item(1)",
-      "Workbook.Name", "Workbooks.Item(2)", "Workbook.Name"}});
+// The names compared by FindWorkbook for the second of two open workbooks,
+// on the application already bound.
+const Calls findSecondWorkbook = {"Application.Workbooks", "Workbooks.Count",
+                                  "Workbooks.Item(1)", "Workbook.Name", "Workbooks.Item(2)",
+                                  "Workbook.Name"};
 
 const Calls resolveSecondFirst = {"Application.Workbooks", "Workbooks.Item(2)",
                                   "Workbook.Worksheets", "Worksheets.Item(1)"};
@@ -283,20 +283,20 @@ TEST_F(CExcelTest, SetValueFitsTheColumnOnlyWhenTheFlagIsOne)
     EXPECT_EQ(sheet->autoFitColumns, (std::set<std::int32_t>{2}));
 }
 
-TEST_F(CExcelTest, SetValueCallsInOrderNameChecksThenSelectWriteAndFit)
+TEST_F(CExcelTest, SetValueBindsOnceForNameChecksSelectWriteAndFitThenFlushes)
 {
     selectTarget();
     ASSERT_EQ(automation.SetValue(7, 3, 4, 2, 1, 1), 1);
     const Calls expected = join({
         {"IsRunning"}, attach,
         findSecondWorkbook,
-        {"IsRunning"}, rebind, findSecondWorkbook,
+        findSecondWorkbook,
         {"Application.Workbooks", "Workbooks.Item(2)", "Workbook.Worksheets", "Worksheets.Count",
          "Worksheets.Item(1)", "Worksheet.Name"},
         resolveSecondFirst,
         {"Worksheet.Range(C4,C4)", "Range.Select", "Range.Value=int 7"},
-        rebind, {"Range.EntireColumn", "Range.AutoFit"},
-        release,
+        {"Range.EntireColumn", "Range.AutoFit"},
+        finish,
     });
     EXPECT_EQ(spreadsheet->log, expected);
 }
@@ -490,7 +490,7 @@ TEST_F(CExcelTest, SetCellInteriorCallsInOrder)
               join({attach, resolveSecondFirst,
                     {"Worksheet.Range(B2,D3)", "Range.Interior", "Interior.ColorIndex=36",
                      "Interior.Pattern=1"},
-                    release}));
+                    finish}));
 }
 
 TEST_F(CExcelTest, WithoutARunningApplicationTheCellOperationsReturnZeroSilently)
@@ -536,7 +536,9 @@ TEST_F(CExcelTest, PositionsBeyondTheCollectionsRaiseAndLeaveTheHandleBound)
         automation.SetCellAutoWidth(1, 1, 1, 1, 1, 4);
         ADD_FAILURE() << "no error raised";
     } catch (const AutomationError& error) {
-        EXPECT_STREQ(error.what(), "Worksheets.Item(4): index 4 is out of range (Count 3)");
+        EXPECT_EQ(error.detail(), "Worksheets.Item(4): index 4 is out of range (Count 3)");
+        EXPECT_EQ(error.failure(), sheetwire::AutomationFailure::NoSuchItem);
+        EXPECT_STREQ(error.what(), "指定したワークブックまたはワークシートが見つかりません。");
     }
     // The next operation binds afresh.
     EXPECT_EQ(automation.SetCellAutoWidth(1, 1, 1, 1, 1, 3), 1);
@@ -657,4 +659,141 @@ TEST_F(CExcelTest, CExcelForwardsToItsAutomation)
     EXPECT_EQ(cell("Book1", "Sheet1", "A2")->value, CellValue(5));
     EXPECT_EQ(cell("Book1", "Sheet1", "A2")->fontColorIndex, 0);
     EXPECT_EQ(spreadsheet->liveHandles, 0);
+}
+
+// --- rows, the target's whereabouts ------------------------------------------
+
+TEST_F(CExcelTest, InARowTheFitsWaitForItsEndAndEachColumnWrittenIsFittedOnce)
+{
+    selectTarget();
+    const auto sheet = spreadsheet->worksheet("結果.xls", "測定");
+    const double values[] = {1.5, 2.5, 3.5};
+
+    automation.BeginRow();
+    ASSERT_EQ(automation.SetValue(std::string("a"), 1, 4, 2, 1, 1), 1);
+    ASSERT_EQ(automation.SetValue(std::string("b"), 2, 4, 2, 1, 1), 1);
+    ASSERT_EQ(automation.SetArrayValue(values, 3, 3, 4, 2, 1, 0, 1), 1);
+    ASSERT_EQ(automation.SetValue(std::string("c"), 9, 4, 2, 1, 1), 1);
+    ASSERT_EQ(automation.SetValue(std::string("d"), 2, 4, 2, 1, 1), 1);
+    // Each write is delivered by itself all the same.
+    EXPECT_EQ(cell("結果.xls", "測定", "E4")->value, CellValue(3.5));
+    EXPECT_EQ(std::count(spreadsheet->log.begin(), spreadsheet->log.end(), "Application.Flush"), 5);
+    EXPECT_TRUE(sheet->autoFitColumns.empty());
+    spreadsheet->log.clear();
+
+    automation.EndRow();
+    EXPECT_EQ(sheet->autoFitColumns, (std::set<std::int32_t>{1, 2, 3, 4, 5, 9}));
+    const Calls expected = join({attach,
+                                 resolveSecondFirst,
+                                 {"Worksheet.Range(A1,E1)", "Range.EntireColumn", "Range.AutoFit"},
+                                 resolveSecondFirst,
+                                 {"Worksheet.Range(I1,I1)", "Range.EntireColumn", "Range.AutoFit"},
+                                 finish});
+    EXPECT_EQ(spreadsheet->log, expected) << "one fit for each run of neighbouring columns";
+
+    // Outside a row the fit comes with the write again.
+    sheet->autoFitColumns.clear();
+    ASSERT_EQ(automation.SetValue(std::string("e"), 7, 5, 2, 1, 1), 1);
+    EXPECT_EQ(sheet->autoFitColumns, (std::set<std::int32_t>{7}));
+}
+
+TEST_F(CExcelTest, NestedRowsFitAtTheOutermostEndAndAnAbandonedRowFitsNothing)
+{
+    selectTarget();
+    const auto sheet = spreadsheet->worksheet("結果.xls", "測定");
+    automation.BeginRow();
+    automation.BeginRow();
+    ASSERT_EQ(automation.SetValue(1, 2, 2, 2, 1, 1), 1);
+    automation.EndRow();
+    EXPECT_TRUE(sheet->autoFitColumns.empty());
+    automation.EndRow();
+    EXPECT_EQ(sheet->autoFitColumns, (std::set<std::int32_t>{2}));
+
+    sheet->autoFitColumns.clear();
+    automation.BeginRow();
+    ASSERT_EQ(automation.SetValue(1, 3, 2, 2, 1, 1), 1);
+    spreadsheet->log.clear();
+    automation.AbandonRow();
+    automation.EndRow();
+    EXPECT_TRUE(sheet->autoFitColumns.empty());
+    EXPECT_TRUE(spreadsheet->log.empty()) << "giving a row up does not reach the application";
+}
+
+TEST_F(CExcelTest, AFitTheApplicationRefusesAtTheEndOfARowLeavesTheWidthsAndRaisesNothing)
+{
+    selectTarget();
+    automation.BeginRow();
+    ASSERT_EQ(automation.SetValue(1, 2, 2, 2, 1, 1), 1);
+    spreadsheet->closeWorkbook("結果.xls");
+    EXPECT_NO_THROW(automation.EndRow());
+    EXPECT_EQ(spreadsheet->liveHandles, 0);
+
+    spreadsheet->addWorkbook("結果.xls", {"測定"});
+    automation.BeginRow();
+    ASSERT_EQ(automation.SetValue(1, 2, 2, 2, 1, 1), 1);
+    spreadsheet->running = false;
+    EXPECT_NO_THROW(automation.EndRow());
+}
+
+TEST_F(CExcelTest, TheTargetIsAvailableWhileTheSameWorkbookAndWorksheetSitAtItsPositions)
+{
+    struct Case {
+        const char* what;
+        std::function<void(sheetwire::MemorySpreadsheet&)> meanwhile;
+        std::int32_t workbookIndex, worksheetIndex;
+        int available;
+    };
+    const Case cases[] = {
+        {"untouched", {}, 2, 1, 1},
+        {"asked at another worksheet", {}, 2, 2, 0},
+        {"asked at another workbook", {}, 1, 1, 0},
+        {"asked beyond the workbooks", {}, 3, 1, 0},
+        {"asked beyond the worksheets", {}, 2, 9, 0},
+        {"worksheet renamed", [](auto& s) { s.worksheet("結果.xls", "測定")->name = "改名"; }, 2, 1, 0},
+        {"workbook renamed", [](auto& s) { s.workbook("結果.xls")->name = "改名.xls"; }, 2, 1, 0},
+        {"workbook closed", [](auto& s) { s.closeWorkbook("結果.xls"); }, 2, 1, 0},
+        {"its file opened again",
+         [](auto& s) {
+             s.closeWorkbook("結果.xls");
+             s.addWorkbook("結果.xls", {"測定"});
+         },
+         2, 1, 1},
+        {"a new workbook of its name at its position",
+         [](auto& s) {
+             s.closeWorkbook("結果.xls");
+             s.addWorkbook("結果.xls", {"測定"}, false);
+         },
+         2, 1, 0},
+        {"application ended", [](auto& s) { s.running = false; }, 2, 1, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        spreadsheet = sheetwire::MemorySpreadsheet::create();
+        sheetwire::setAutomationBackend(spreadsheet);
+        CExcelAutomation fresh;
+        openTwoWorkbooks();
+        ASSERT_EQ(fresh.SelectWorksheet("結果.xls", "測定"), 1);
+        EXPECT_NE(fresh.workbookIdentity(), 0u);
+        if (c.meanwhile)
+            c.meanwhile(*spreadsheet);
+        // Silent: no message box is expected.
+        EXPECT_EQ(fresh.IsTargetAvailable(c.workbookIndex, c.worksheetIndex), c.available);
+        EXPECT_EQ(spreadsheet->liveHandles, 0);
+    }
+}
+
+TEST_F(CExcelTest, ASelectionRemembersWhichWorkbookItFound)
+{
+    openTwoWorkbooks();
+    CExcel excel;
+    EXPECT_EQ(excel.GetWorkbookIdentity(), 0u);
+    ASSERT_EQ(automation.SelectWorksheet("結果.xls", "測定"), 1);
+    const auto identity = automation.workbookIdentity();
+    EXPECT_EQ(identity, spreadsheet->workbook("結果.xls")->identity);
+    EXPECT_NE(identity, spreadsheet->workbook("Book1")->identity);
+
+    // A selection whose workbook is not found forgets it.
+    wxTEST_DIALOG(EXPECT_EQ(automation.SelectWorksheet("無い.xls", "測定"), 0),
+                  ExpectMessage(message1004));
+    EXPECT_EQ(automation.workbookIdentity(), 0u);
 }

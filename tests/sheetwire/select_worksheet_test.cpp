@@ -374,8 +374,7 @@ TEST_F(SelectWorksheetTest, AnErrorRaisedInsideAStepIsShownAndTheDialogStaysOpen
                       press(dlg, Dlg::SelectButton);
                       press(dlg, wxID_OK);
                   },
-                  ExpectMessage("Delete method of Worksheet class failed: a workbook must contain "
-                                "at least one worksheet")),
+                  ExpectMessage("Excel がこの操作を受け付けませんでした。")),
               1);
 }
 

@@ -31,7 +31,9 @@ void CalcTest::SetUp()
     ASSERT_TRUE(office.running());
     probe = std::make_unique<OfficeProbe>(office.pipeName);
     probe->closeAll();
-    backend = std::make_shared<sheetwire::CalcBackend>(office.office());
+    auto calcOffice = office.office();
+    calcOffice.batched = batched;
+    backend = std::make_shared<sheetwire::CalcBackend>(calcOffice);
 }
 
 void CalcTest::TearDown()

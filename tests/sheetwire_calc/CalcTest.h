@@ -28,6 +28,9 @@ protected:
     // A new workbook through the backend, by its name.
     std::string addWorkbook();
 
+    // Whether the backend holds calls back until Flush, as the program's
+    // does; a fixture that tests each call as it is made sets it false.
+    bool batched = true;
     std::shared_ptr<sheetwire::CalcBackend> backend;
     std::unique_ptr<OfficeProbe> probe;
     std::shared_ptr<sheetwire::AutomationApplication> application;

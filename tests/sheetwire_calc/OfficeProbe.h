@@ -19,6 +19,15 @@ using css::uno::Reference;
 std::string utf8(const rtl::OUString& text);
 rtl::OUString ou(const std::string& utf8Text);
 
+// A property of a cell, range or column as read back.
+template <typename T>
+T property(const Reference<css::beans::XPropertySet>& properties, const char* name)
+{
+    T value{};
+    properties->getPropertyValue(rtl::OUString::createFromAscii(name)) >>= value;
+    return value;
+}
+
 class OfficeProbe {
 public:
     // Connects to the office listening on pipeName.

@@ -8,9 +8,13 @@
 #include "GuiTest.h"
 
 #include "sheetwire/CExcel.h"
+#include "sheetwire/CExcelAutomation.h"
 
 #include <com/sun/star/awt/XWindow2.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
+
+#include <wx/timer.h>
+#include <wx/utils.h>
 
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -19,6 +23,7 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <fstream>
 #include <iostream>
 #include <optional>
 #include <filesystem>
@@ -62,24 +67,25 @@ struct InstalledBackend {
     ~InstalledBackend() { sheetwire::setAutomationBackend(nullptr); }
 };
 
-// Sets XDG_CONFIG_HOME for the length of a test.
-class ConfigHome {
+// Sets an environment variable for the length of a test.
+class Environment {
 public:
-    explicit ConfigHome(const std::string& path)
+    Environment(const char* name, const std::string& value) : name(name)
     {
-        if (const char* value = std::getenv("XDG_CONFIG_HOME"))
-            previous = value;
-        setenv("XDG_CONFIG_HOME", path.c_str(), 1);
+        if (const char* before = std::getenv(name))
+            previous = before;
+        setenv(name, value.c_str(), 1);
     }
-    ~ConfigHome()
+    ~Environment()
     {
         if (previous)
-            setenv("XDG_CONFIG_HOME", previous->c_str(), 1);
+            setenv(name, previous->c_str(), 1);
         else
-            unsetenv("XDG_CONFIG_HOME");
+            unsetenv(name);
     }
 
 private:
+    const char* name;
     std::optional<std::string> previous;
 };
 
@@ -134,7 +140,7 @@ TEST(CalcBinding, TheDefaultProfileIsTheOneInTheUsersConfigurationDirectory)
     // A user of our own making: nothing of the real user's office is touched.
     const fs::path home = fs::path(testing::TempDir()) /
                           ("tonvale-calc-config-" + std::to_string(getpid()));
-    const ConfigHome configHome(home.string());
+    const Environment configHome("XDG_CONFIG_HOME", home.string());
     TestOffice office;
     ASSERT_NO_FATAL_FAILURE(office.useDefaultProfileUnder(home.string()));
     ASSERT_NO_FATAL_FAILURE(office.start(false, {"--calc"}));
@@ -199,11 +205,18 @@ TEST(CalcBinding, AnOfficeKilledBetweenTwoCallsIsNotRunningAnyMore)
     ASSERT_NE(application, nullptr);
     const auto worksheet = application->Workbooks()->Add()->Worksheets()->Item(1);
     worksheet->Range("A1", "A1")->PutValue(std::int32_t{1});
+    application->Flush();
 
     office.kill();
 
-    // Objects of the dead office raise errors; the office is no longer found.
-    EXPECT_THROW(worksheet->Range("A2", "A2")->PutValue(std::int32_t{2}), AutomationError);
+    // Objects of the dead office raise errors (a value held back, when it is
+    // delivered); the office is no longer found.
+    EXPECT_THROW(
+        {
+            worksheet->Range("A2", "A2")->PutValue(std::int32_t{2});
+            application->Flush();
+        },
+        AutomationError);
     EXPECT_THROW(application->Workbooks()->Count(), AutomationError);
     EXPECT_FALSE(backend->IsRunning());
     EXPECT_EQ(backend->AttachRunning(), nullptr);
@@ -285,4 +298,148 @@ TEST(CalcBinding, AProgramEndsCleanlyWithItsBackendStillConnected)
     Reference<css::util::XCloseable>(probe.model(workbook), css::uno::UNO_QUERY_THROW)->close(true);
     EXPECT_EQ(probe.model(workbook), nullptr);
     EXPECT_TRUE(office.running());
+}
+
+namespace {
+
+// A directory of the test's own with, when lasting is given, an soffice
+// that only notes each start in a file and ends after lasting seconds
+// without starting any office.
+struct FakeOffice {
+    explicit FakeOffice(const char* lasting = nullptr)
+    {
+        fs::create_directories(dir);
+        if (lasting == nullptr)
+            return;
+        const auto soffice = dir / "soffice";
+        std::ofstream(soffice) << "#!/bin/sh\necho started >> '" << starts.string()
+                               << "'\nexec /bin/sleep " << lasting << "\n";
+        fs::permissions(soffice, fs::perms::owner_all);
+    }
+    ~FakeOffice()
+    {
+        std::error_code ignored;
+        fs::remove_all(dir, ignored);
+    }
+    int startCount() const
+    {
+        std::ifstream in(starts);
+        int count = 0;
+        for (std::string line; std::getline(in, line);)
+            ++count;
+        return count;
+    }
+
+    const fs::path dir = fs::path(testing::TempDir()) /
+                         ("tonvale-fake-office-" + std::to_string(getpid()));
+    const fs::path starts = dir / "starts";
+};
+
+// Listens on a local pipe as an office's single-instance pipe does, taking
+// no requests.
+class Listener {
+public:
+    explicit Listener(const std::string& path) : path(path)
+    {
+        fd = socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        path.copy(address.sun_path, sizeof address.sun_path - 1);
+        std::error_code ignored;
+        fs::remove(path, ignored);
+        EXPECT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0) << path;
+        EXPECT_EQ(listen(fd, 16), 0);
+    }
+    ~Listener() { close(); }
+    void close()
+    {
+        if (fd >= 0)
+            ::close(fd);
+        fd = -1;
+        std::error_code ignored;
+        fs::remove(path, ignored);
+    }
+
+private:
+    std::string path;
+    int fd = -1;
+};
+
+} // namespace
+
+TEST(CalcBinding, WithoutSofficeOnThePathStartingAnOfficeFailsAtOnce)
+{
+    TestOffice office(true);
+    const FakeOffice nothing;
+    const Environment path("PATH", nothing.dir.string());
+    CalcBackend backend(office.office());
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(backend.Launch(), nullptr);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 2s);
+
+    // The dialog's "新規作成" reports it at once.
+    const InstalledBackend installed(std::make_shared<CalcBackend>(office.office()));
+    GTestModalHook hook(__FILE__, __LINE__);
+    const ExpectMessage cannotStart("Excel を起動できません。");
+    hook.AddExpectation(cannotStart);
+    CExcelAutomation excel;
+    const auto asked = std::chrono::steady_clock::now();
+    EXPECT_EQ(excel.AddWorkbook(), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, 2s);
+    hook.CheckUnmetExpectations();
+}
+
+TEST(CalcBinding, AnOfficeThatCouldNotBeReachedIsNotWaitedForAgainAtOnce)
+{
+    TestOffice office(true);
+    FakeOffice fake("0");
+    const Environment path("PATH", fake.dir.string());
+    // Something answers on the profile's single-instance pipe, as an office
+    // busy elsewhere would; it never lets us in.
+    const auto singleInstance = TestOffice::pipePath(TestOffice::singleInstancePipe(office.profileUrl));
+    Listener busy(singleInstance);
+    std::thread goes([&] {
+        while (fake.startCount() == 0)
+            std::this_thread::sleep_for(20ms);
+        std::this_thread::sleep_for(500ms);
+        busy.close();
+    });
+    CalcBackend backend(office.office());
+    EXPECT_EQ(backend.AttachRunning(), nullptr);
+    goes.join();
+    EXPECT_EQ(fake.startCount(), 1);
+
+    // It answers again at once, and is not asked: binding fails at once.
+    const Listener again(singleInstance);
+    const auto asked = std::chrono::steady_clock::now();
+    EXPECT_EQ(backend.AttachRunning(), nullptr);
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, 1s);
+    EXPECT_EQ(fake.startCount(), 1) << "no second start";
+}
+
+TEST(CalcBinding, WhileAnOfficeIsStartingTheProgramKeepsRepaintingUnderTheWaitCursor)
+{
+    TestOffice office(true);
+    const FakeOffice slow("1.5");
+    const Environment path("PATH", slow.dir.string());
+    const InstalledBackend installed(std::make_shared<CalcBackend>(office.office()));
+
+    int ticks = 0;
+    bool alwaysBusy = true;
+    wxTimer timer;
+    timer.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+        ++ticks;
+        alwaysBusy = alwaysBusy && wxIsBusy();
+    });
+    timer.Start(100);
+    GTestModalHook hook(__FILE__, __LINE__);
+    const ExpectMessage cannotStart("Excel を起動できません。");
+    hook.AddExpectation(cannotStart);
+    CExcelAutomation excel;
+    EXPECT_EQ(excel.AddWorkbook(), 0);
+    hook.CheckUnmetExpectations();
+    timer.Stop();
+    EXPECT_GE(ticks, 5) << "events were handled while the office was awaited";
+    EXPECT_TRUE(alwaysBusy) << "under the wait cursor";
+    EXPECT_EQ(slow.startCount(), 1);
 }

@@ -1,4 +1,5 @@
-// The automation object model over a real office: every member the library
+// The automation object model over a real office, each call made in the
+// office as it is made (the unbatched backend): every member the library
 // calls, written through the backend and read back through the test's own
 // UNO connection; a workbook closed under the backend; positions the office
 // does not hold.
@@ -32,14 +33,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-template <typename T>
-T property(const Reference<css::beans::XPropertySet>& properties, const char* name)
-{
-    T value{};
-    properties->getPropertyValue(rtl::OUString::createFromAscii(name)) >>= value;
-    return value;
-}
-
 struct Files {
     Files()
     {
@@ -60,6 +53,12 @@ struct Files {
 
 class CalcObjects : public CalcTest {
 protected:
+    void SetUp() override
+    {
+        batched = false;
+        CalcTest::SetUp();
+    }
+
     // A new workbook through the backend and its first worksheet.
     std::unique_ptr<AutomationWorksheet> firstWorksheet(std::string& title)
     {

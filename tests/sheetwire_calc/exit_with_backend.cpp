@@ -19,6 +19,7 @@ int main(int argc, char** argv)
         return 3;
     auto workbook = application->Workbooks()->Add();
     workbook->Worksheets()->Item(1)->Range("A1", "A1")->PutValue(std::int32_t{42});
+    application->Flush();
     std::printf("%s\n", workbook->Name().c_str());
     return 0;
 }

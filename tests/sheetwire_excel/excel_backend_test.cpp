@@ -19,6 +19,7 @@
 
 #include <chrono>
 #include <clocale>
+#include <optional>
 #include <sstream>
 #include <thread>
 
@@ -95,8 +96,11 @@ std::string objectCalls(const std::vector<std::string>& log)
 {
     std::string calls;
     for (const std::string& entry : log) {
+        // The backend's own steps, and those it takes through other members
+        // of Excel (a workbook's identity is its FullName).
         if (entry == "AttachRunning" || entry == "Launch" || entry == "IsRunning" ||
-            entry == "Application.Release")
+            entry == "Application.Release" || entry == "Application.Flush" ||
+            entry == "Workbook.Identity")
             continue;
         calls += entry + "\n";
     }
@@ -169,31 +173,44 @@ TEST_F(ExcelBackendTest, ErrorsOfExcelCarryItsDescription)
 
     const struct {
         std::function<void()> call;
+        sheetwire::AutomationFailure failure;
         std::string begins;
     } cases[] = {
-        {[&] { books->Item(2); }, "Workbooks.Item: "},
-        {[&] { sheets->Item(0); }, "Worksheets.Item: "},
-        {[&] { second->Range("A0", "A0"); }, "Worksheet.Range: "},
-        {[&] { second->Range("A1", "A1")->AutoFit(); }, "Range.AutoFit: "},
+        {[&] { books->Item(2); }, sheetwire::AutomationFailure::NoSuchItem, "Workbooks.Item: "},
+        {[&] { sheets->Item(0); }, sheetwire::AutomationFailure::NoSuchItem, "Worksheets.Item: "},
+        {[&] { second->Range("A0", "A0"); }, sheetwire::AutomationFailure::NoSuchItem, "Worksheet.Range: "},
+        {[&] { second->Range("A1", "A1")->AutoFit(); }, sheetwire::AutomationFailure::Refused,
+         "Range.AutoFit: "},
+        {[&] { books->Open("C:\\nowhere\\x.xls"); }, sheetwire::AutomationFailure::CannotOpen,
+         "Workbooks.Open: "},
     };
     for (const auto& c : cases) {
         try {
             c.call();
             ADD_FAILURE() << "no error for " << c.begins;
         } catch (const AutomationError& e) {
-            const std::string message = e.what();
-            EXPECT_EQ(message.compare(0, c.begins.size(), c.begins), 0) << message;
-            EXPECT_GT(message.size(), c.begins.size() + 4) << "no description: " << message;
+            EXPECT_EQ(e.failure(), c.failure) << e.detail();
+            // Which call failed, with Excel's own description.
+            EXPECT_EQ(e.detail().compare(0, c.begins.size(), c.begins), 0) << e.detail();
+            EXPECT_GT(e.detail().size(), c.begins.size() + 4) << "no description: " << e.detail();
         }
     }
 
     // A worksheet deleted, then a workbook closed by the user: their objects
     // fail from then on.
     second->Delete();
-    EXPECT_THROW(second->Name(), AutomationError);
+    const auto failureOf = [](const std::function<void()>& call) {
+        try {
+            call();
+        } catch (const AutomationError& e) {
+            return std::optional(e.failure());
+        }
+        return std::optional<sheetwire::AutomationFailure>();
+    };
+    EXPECT_EQ(failureOf([&] { second->Name(); }), sheetwire::AutomationFailure::WorkbookClosed);
     excel.script("close\tBook1");
-    EXPECT_THROW(book->Name(), AutomationError);
-    EXPECT_THROW(sheets->Count(), AutomationError);
+    EXPECT_EQ(failureOf([&] { book->Name(); }), sheetwire::AutomationFailure::WorkbookClosed);
+    EXPECT_EQ(failureOf([&] { sheets->Count(); }), sheetwire::AutomationFailure::WorkbookClosed);
 }
 
 TEST_F(ExcelBackendTest, AnExcelThatDiesFailsTheNextCallAndTheOneUnderWay)
@@ -207,7 +224,12 @@ TEST_F(ExcelBackendTest, AnExcelThatDiesFailsTheNextCallAndTheOneUnderWay)
         EXPECT_EQ(books->Count(), 1);
         excel.kill();
         const auto start = std::chrono::steady_clock::now();
-        EXPECT_THROW(books->Count(), AutomationError);
+        try {
+            books->Count();
+            ADD_FAILURE() << "a call into a dead Excel succeeded";
+        } catch (const AutomationError& e) {
+            EXPECT_EQ(e.failure(), sheetwire::AutomationFailure::ApplicationGone) << e.detail();
+        }
         EXPECT_LT(std::chrono::steady_clock::now() - start, 10s);
         EXPECT_FALSE(backend->IsRunning());
     }
@@ -227,9 +249,35 @@ TEST_F(ExcelBackendTest, AnExcelThatDiesFailsTheNextCallAndTheOneUnderWay)
             books->Count();
             ADD_FAILURE() << "a call into a dead Excel succeeded";
         } catch (const AutomationError& e) {
-            EXPECT_EQ(std::string(e.what()).compare(0, 17, "Workbooks.Count: "), 0) << e.what();
+            EXPECT_EQ(e.failure(), sheetwire::AutomationFailure::ApplicationGone) << e.detail();
+            EXPECT_EQ(e.detail().compare(0, 17, "Workbooks.Count: "), 0) << e.detail();
         }
         killer.join();
         EXPECT_LT(std::chrono::steady_clock::now() - start, 4500ms) << "waited for the dead call";
     }
+}
+
+TEST_F(ExcelBackendTest, AWorkbookIsKnownByItsFileAndANewOneByItsExcel)
+{
+    standin::Server excel;
+    excel.script("file\tC:\\data\\shade.xlsx\tData");
+    const auto app = backend->AttachRunning();
+    ASSERT_NE(app, nullptr);
+    const auto books = app->Workbooks();
+    auto book1 = books->Add();
+    auto file = books->Open("C:\\data\\shade.xlsx");
+    const std::uint64_t newOne = book1->Identity(), saved = file->Identity();
+    EXPECT_NE(newOne, 0u);
+    EXPECT_NE(newOne, saved);
+    EXPECT_EQ(books->Item(1)->Identity(), newOne) << "the same workbook, reached again";
+
+    // The file opened anew is the same workbook; a new "Book1" of an Excel
+    // started anew is not.
+    file->Close(0);
+    EXPECT_EQ(books->Open("C:\\data\\shade.xlsx")->Identity(), saved);
+    excel.kill();
+    standin::Server other;
+    const auto otherApp = backend->AttachRunning();
+    ASSERT_NE(otherApp, nullptr);
+    EXPECT_NE(otherApp->Workbooks()->Add()->Identity(), newOne);
 }

@@ -16,6 +16,7 @@
 #include <wx/msgdlg.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,8 @@ private:
 inline const std::string message140 =
     "出力先のワークブックとワークシートが指定されていません。\n処理を中止します。";
 inline const std::string workbookNotOpen = "指定したワークブックは開いていません。";
+inline const std::string worksheetNotOpen = "指定したワークシートは開いていません。";
+inline const std::string notRunning = "Excel が起動しているか確認してください。";
 
 inline std::string message131(const std::string& item)
 {
@@ -92,6 +95,27 @@ protected:
     sheetwire::MemoryWorksheet& sheet(const std::string& workbook, const std::string& worksheet)
     {
         return *spreadsheet->worksheet(workbook, worksheet);
+    }
+
+    // Does what the operator does behind the program's back at the
+    // occurrence-th call from now whose log entry starts with call, before
+    // that call takes effect.
+    void atCall(const std::string& call, std::function<void()> meanwhile, int occurrence = 1)
+    {
+        auto seen = std::make_shared<int>(0);
+        spreadsheet->onCall = [call, meanwhile = std::move(meanwhile), seen,
+                               occurrence](const std::string& entry) {
+            if (entry.rfind(call, 0) == 0 && ++*seen == occurrence)
+                meanwhile();
+        };
+    }
+
+    // Renames the workbook once the check before writing has passed (its
+    // font probe of cell A1): the first cell then fails Sheetwire's name
+    // check.
+    void renameAfterTheCheck(sheetwire::MemoryWorkbook& book, const std::string& name)
+    {
+        atCall("Font.ColorIndex=0", [&book, name] { book.name = name; });
     }
 
     std::shared_ptr<sheetwire::MemorySpreadsheet> spreadsheet =

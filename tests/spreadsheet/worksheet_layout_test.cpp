@@ -67,7 +67,8 @@ Row valueTitles(int dataType)
         for (std::int32_t nm = 360; nm <= 740; nm += 10)
             row.push_back(nm);
     } else {
-        row = {std::string("L*"), std::string("a*"), std::string("b*")};
+        for (const char* title : {"L*", "a*", "b*"})
+            row.push_back(std::string(title));
     }
     return row;
 }
@@ -365,7 +366,7 @@ TEST_F(WorksheetLayoutTest, AFailedTitleIsReportedByNameAndTheRestOfTheRowFollow
         target().cells.clear();
         // Renamed behind the program's back, the workbook fails Sheetwire's
         // name check; the operator names it back while Sheetwire reports it.
-        book->name = "改名.xls";
+        renameAfterTheCheck(*book, "改名.xls");
         GTestModalHook hook(__FILE__, __LINE__);
         const ExpectMessageThen renamed(workbookNotOpen, [&] { book->name = "結果.xls"; });
         const ExpectMessage failed(message142(c.failing));
@@ -405,7 +406,7 @@ TEST_F(WorksheetLayoutTest, AFailedValueIsReportedByItsTitleAndTheRestOfTheRowFo
         ASSERT_EQ(output.nextRow(), 3);
         target().cells.clear();
 
-        book->name = "改名.xls";
+        renameAfterTheCheck(*book, "改名.xls");
         GTestModalHook hook(__FILE__, __LINE__);
         const ExpectMessageThen renamed(workbookNotOpen, [&] { book->name = "結果.xls"; });
         const ExpectMessage failed(message131(c.item));
@@ -420,7 +421,7 @@ TEST_F(WorksheetLayoutTest, AFailedValueIsReportedByItsTitleAndTheRestOfTheRowFo
     }
 }
 
-TEST_F(WorksheetLayoutTest, AFailedValueArrayIsReportedAsTheDataAndItsCellsStillGetTheFill)
+TEST_F(WorksheetLayoutTest, AnApplicationGoneInARowIsReportedOnceAndEndsTheMeasurement)
 {
     Switches numberAndComment = allOff;
     numberAndComment.number = 1;
@@ -434,28 +435,30 @@ TEST_F(WorksheetLayoutTest, AFailedValueArrayIsReportedAsTheDataAndItsCellsStill
         SCOPED_TRACE(c.item);
         ASSERT_TRUE(measure(1, c.dataType, numberAndComment, 0));
         target().cells.clear();
-        const std::size_t count = std::size_t(countOf(c.dataType));
 
-        // The number fails the name check; while its failure is reported
-        // the application goes away, so the values cannot be written; it is
-        // back while their failure is reported.
-        book->name = "改名.xls";
+        // The number fails the name check on its own: reported, and the row
+        // goes on. While its failure is reported the application goes away,
+        // so the values cannot be written: that is said once, and nothing
+        // more of the measurement is written.
+        renameAfterTheCheck(*book, "改名.xls");
         GTestModalHook hook(__FILE__, __LINE__);
         const ExpectMessageThen renamed(workbookNotOpen, [&] { book->name = "結果.xls"; });
         const ExpectMessageThen number(message131("測定No."), [&] { spreadsheet->running = false; });
-        const ExpectMessageThen values(message131(c.item), [&] { spreadsheet->running = true; });
+        const ExpectMessage gone(message140);
         hook.AddExpectation(renamed);
         hook.AddExpectation(number);
-        hook.AddExpectation(values);
-        EXPECT_TRUE(measure(3, c.dataType, numberAndComment, 0));
+        hook.AddExpectation(gone);
+        EXPECT_FALSE(measure(3, c.dataType, numberAndComment, 0));
         hook.CheckUnmetExpectations();
+        spreadsheet->running = true;
 
-        EXPECT_EQ(rowOf(target(), 3), Row(count + 1, blank) + Row{std::string("メモ")});
-        std::vector<int> fill = uniform(0, count + 2);
-        fill.front() = fill.back() = 36;
-        EXPECT_EQ(fillOf(target(), 3), fill)
-            << "the number's cell is filled, the values' not (no application)";
-        EXPECT_EQ(output.nextRow(), 4);
+        for (const auto& [at, cell] : target().cells) {
+            SCOPED_TRACE("column " + std::to_string(at.first) + ", row " + std::to_string(at.second));
+            EXPECT_FALSE(cell.value) << "neither values nor comment";
+            const int fill = at == std::pair<std::int32_t, std::int32_t>{1, 3} ? 36 : 0;
+            EXPECT_EQ(cell.interiorColorIndex.value_or(0), fill) << "only the number's cell is filled";
+        }
+        EXPECT_EQ(output.nextRow(), 3) << "the row was not finished";
     }
 }
 
@@ -505,7 +508,7 @@ TEST_F(WorksheetLayoutTest, AnApplicationErrorPartWayThroughARowLeavesTheWriter)
     // While the failed number is reported the operator closes the workbook:
     // the values then go to a workbook position that no longer exists.
     const auto book = spreadsheet->workbook("結果.xls");
-    book->name = "改名.xls";
+    renameAfterTheCheck(*book, "改名.xls");
     GTestModalHook hook(__FILE__, __LINE__);
     const ExpectMessageThen renamed(workbookNotOpen, [&] { book->name = "結果.xls"; });
     const ExpectMessageThen closed(message131("測定No."),

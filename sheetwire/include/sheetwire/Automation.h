@@ -11,6 +11,27 @@
 // alignments and line styles are 16-bit. Optional arguments the library
 // always omits do not appear at all. Every error the application raises
 // during a call leaves it as AutomationError.
+//
+// Delivery. A backend may hold back what the objects of one Application
+// handle are told to do (values, formats, selections, column fits) and carry
+// it to the application in fewer, larger calls, as long as:
+// - Flush delivers everything held back by that handle's objects and
+//   raises AutomationError when any of it did not land; what it held is
+//   gone either way. CExcelAutomation calls it at the end of every
+//   operation that reaches the application, so each operation still
+//   reports its own failures and nothing reports success that did not land.
+//   Releasing a handle never delivers: what was not flushed is dropped.
+// - Whatever the application is asked (a name, a count, the active cell)
+//   is answered as of everything told before it: a backend delivers what it
+//   holds before it asks.
+// - Once flushed, the application looks exactly as if every call had been
+//   made one by one: cell values and their types, formats, column widths,
+//   the active worksheet and the selected cell.
+// - Answers may come from what the backend remembers of the application
+//   (workbook names, their order) only while the application's own
+//   notifications keep that memory current; a workbook closed or renamed
+//   between two operations must be seen by the second.
+// A backend that delivers every call at once implements Flush as nothing.
 
 #include "sheetwire/sheetwire_export.h"
 
@@ -22,10 +43,40 @@
 
 namespace sheetwire {
 
+// What kind of refusal an AutomationError is; each has its message for the
+// operator in Sheetwire's string table.
+enum class AutomationFailure {
+    // The application quit, crashed or cannot be reached any more.
+    ApplicationGone,
+    // The workbook (or the worksheet) was closed or deleted meanwhile.
+    WorkbookClosed,
+    // A position or name the application does not hold.
+    NoSuchItem,
+    // Closing with its changes saved a workbook that has no file yet; the
+    // subject is the workbook's name.
+    NeverSaved,
+    // A file the application could not open as a workbook; the subject is
+    // the file.
+    CannotOpen,
+    // Anything else the application refused.
+    Refused,
+};
+
 class SHEETWIRE_EXPORT AutomationError : public std::runtime_error {
 public:
-    explicit AutomationError(const std::string& description);
+    // what() is the message the operator is shown, in the program's
+    // language, with subject filled in where the message names something;
+    // detail says which call failed and how, for diagnosis.
+    AutomationError(AutomationFailure failure, const std::string& detail,
+                    const std::string& subject = {});
     ~AutomationError() override;
+
+    AutomationFailure failure() const { return m_failure; }
+    const std::string& detail() const { return m_detail; }
+
+private:
+    AutomationFailure m_failure;
+    std::string m_detail;
 };
 
 // What a cell's Value is set to: a 32-bit integer, a double or a text.
@@ -89,6 +140,11 @@ public:
     virtual ~AutomationWorkbook();
     // Closes the workbook (Filename and RouteWorkbook null).
     virtual void Close(std::int16_t saveChanges) = 0;
+    // Tells this workbook from every other one: the same while it stays
+    // open, and again for its file opened anew; never that of another
+    // workbook of this process's life, such as a new, never saved one that
+    // took a closed one's name and position. Never 0.
+    virtual std::uint64_t Identity() = 0;
     virtual std::string Name() = 0;
     virtual std::unique_ptr<AutomationWorksheets> Worksheets() = 0;
 };
@@ -113,6 +169,8 @@ public:
     virtual void PutScreenUpdating(bool on) = 0;
     virtual void PutVisible(bool visible) = 0;
     virtual std::unique_ptr<AutomationWorkbooks> Workbooks() = 0;
+    // Delivers what this handle's objects have held back (see Delivery).
+    virtual void Flush() = 0;
 };
 
 // How the library reaches the application. Releasing the last reference to

@@ -35,6 +35,25 @@ public:
     std::string GetWorksheetName();
     std::int32_t GetWorkbookIndex();
     std::int32_t GetWorksheetIndex();
+    // Tells the selected workbook from any other, also from one that took
+    // its name and position after it was closed; 0 before a selection found
+    // its workbook.
+    std::uint64_t GetWorkbookIdentity();
+
+    // 1 when the spreadsheet application runs and the selected workbook and
+    // worksheet are still the ones at these positions (by name, and the
+    // workbook by its identity); otherwise 0. Shows no message and lets no
+    // error of the application through.
+    int IsTargetAvailable(std::int32_t workbookIndex, std::int32_t worksheetIndex);
+
+    // A row of cells: between BeginRow and EndRow the column fits the
+    // writes ask for are made once, at EndRow, for every column written;
+    // each write still delivers its value, format and selection and reports
+    // its own failure. AbandonRow ends the row without fitting (for a row
+    // given up because its destination is gone).
+    void BeginRow();
+    void EndRow();
+    void AbandonRow();
 
     // One cell, after checking by name that the selected workbook and
     // worksheet still sit at the given positions.

@@ -1,11 +1,17 @@
 #pragma once
 // The inside of Sheetwire: binds to the spreadsheet application afresh for
-// each operation (through the process's automation backend) and lets go at
-// the end, finds workbooks and worksheets by name or position, remembers the
-// target the user selected, builds A1 references and carries out every write
-// and formatting step of CExcel and the selection dialog, in the order the
+// each operation (through the process's automation backend), once, and lets
+// go at the end, after delivering what the operation asked (Flush); finds
+// workbooks and worksheets by name or position, remembers the target the
+// user selected, builds A1 references and carries out every write and
+// formatting step of CExcel and the selection dialog, in the order the
 // application is called. Shows messages 1001-1004; errors the application
 // raises are not caught.
+//
+// A row scope (BeginRow ... EndRow) puts off the column fits the writes
+// inside it ask for until its end, where each column written is fitted
+// once; the values, formats and selection of each write are delivered by
+// the write itself all the same.
 
 #include "sheetwire/Automation.h"
 #include "sheetwire/sheetwire_export.h"
@@ -13,6 +19,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 class SHEETWIRE_EXPORT CExcelAutomation {
 public:
@@ -57,10 +64,25 @@ public:
     // be bound.
     void AutoFitColumns(sheetwire::AutomationRange& range);
 
+    // Scopes nest; the outermost EndRow makes the fits, best-effort: a fit
+    // the application refuses leaves the widths as they are. AbandonRow
+    // ends every scope and drops its fits without reaching the application.
+    void BeginRow();
+    void EndRow();
+    void AbandonRow();
+
+    // 1 when the application runs and the selected workbook (by its name and
+    // identity) and worksheet (by its name) are still at these positions;
+    // 0 otherwise. No message; an error of the application counts as 0.
+    int IsTargetAvailable(std::int32_t workbookIndex, std::int32_t worksheetIndex);
+
     const std::string& workbookName() const { return m_workbookName; }
     const std::string& worksheetName() const { return m_worksheetName; }
     std::int32_t workbookIndex() const { return m_workbookIndex; }
     std::int32_t worksheetIndex() const { return m_worksheetIndex; }
+    // The selected workbook's identity (AutomationWorkbook::Identity), 0
+    // until a selection found its workbook.
+    std::uint64_t workbookIdentity() const { return m_workbookIdentity; }
 
     int SetValue(int value, std::int32_t column, std::int32_t row, std::int32_t workbookIndex,
                  std::int32_t worksheetIndex, int autoFit);
@@ -106,8 +128,21 @@ public:
     std::int32_t GetCellActiveColumn(std::int32_t workbookIndex, std::int32_t worksheetIndex);
 
 private:
+    struct Fit {
+        std::int32_t workbookIndex, worksheetIndex, firstColumn, lastColumn;
+    };
+
     bool bindIfUnbound();
     void letGo();
+    // Delivers what the bound application holds back, then lets go.
+    void finish();
+    // FindWorkbook and FindWorksheet on the application already bound.
+    int findWorkbook(const std::string& workbookName);
+    int findWorksheet(const std::string& workbookName, const std::string& worksheetName);
+    // Fits the columns of range now, or at the end of the row scope.
+    void fitColumns(sheetwire::AutomationRange& range, std::int32_t workbookIndex,
+                    std::int32_t worksheetIndex, std::int32_t firstColumn,
+                    std::int32_t lastColumn);
     std::unique_ptr<sheetwire::AutomationWorksheet> resolveTarget(std::int32_t workbookIndex,
                                                                  std::int32_t worksheetIndex);
     std::unique_ptr<sheetwire::AutomationRange> targetRange(std::int32_t column1,
@@ -132,4 +167,7 @@ private:
     std::shared_ptr<sheetwire::AutomationApplication> m_application;
     std::int32_t m_worksheetIndex = 1;
     std::int32_t m_workbookIndex = 1;
+    std::uint64_t m_workbookIdentity = 0;
+    int m_rowDepth = 0;
+    std::vector<Fit> m_deferredFits;
 };

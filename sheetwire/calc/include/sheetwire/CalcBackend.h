@@ -15,6 +15,16 @@
 // the office gone during a call) leave every call as AutomationError. A
 // write into a document that has been closed is such an error too, never a
 // silent success.
+//
+// Delivery: by default values, formats, the selection and column fits are
+// held back until Flush and then go to the office in as few calls as they
+// allow; the open workbooks and their titles are remembered while the
+// office's document events say nothing changed; a column is fitted again
+// only for something wider than it was last fitted to (as far as this
+// program wrote it). Unbatched, every call goes to the office as it is made.
+//
+// An office that cannot be reached or started is not asked again for a few
+// seconds: binding then fails at once instead of waiting once per cell.
 
 #include "sheetwire/Automation.h"
 #include "sheetwire/sheetwire_export.h"
@@ -33,6 +43,8 @@ struct CalcOffice {
     // The local pipe the office is asked to accept us on; empty: one fixed
     // name per user.
     std::string pipeName;
+    // Whether calls are held back until Flush (see Delivery).
+    bool batched = true;
 };
 
 class SHEETWIRE_EXPORT CalcBackend : public AutomationBackend {
@@ -44,8 +56,9 @@ public:
     CalcBackend& operator=(const CalcBackend&) = delete;
 
     std::shared_ptr<AutomationApplication> AttachRunning() override;
-    // Starts a visible office (no document restore, no splash) and waits
-    // until it accepts us.
+    // Starts a visible office (soffice as found on PATH; no document
+    // restore, no splash) and waits until it accepts us; fails at once
+    // when there is no soffice or it ends without an office running.
     std::shared_ptr<AutomationApplication> Launch() override;
     // Asks the office's own single-instance pipe; starts and binds nothing.
     bool IsRunning() override;

@@ -18,6 +18,7 @@
 #include "sheetwire/Automation.h"
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -60,6 +61,8 @@ struct MemoryWorksheet {
 
 struct MemoryWorkbook {
     std::string name;
+    // That of its file, or its own for a workbook never saved.
+    std::uint64_t identity = 0;
     std::vector<std::shared_ptr<MemoryWorksheet>> worksheets;
     std::shared_ptr<MemoryWorksheet> activeWorksheet;
     bool closed = false;
@@ -73,8 +76,11 @@ class MemorySpreadsheet : public AutomationBackend,
 public:
     static std::shared_ptr<MemorySpreadsheet> create();
 
-    // Opens a workbook with these worksheets and makes it active.
-    MemoryWorkbook& addWorkbook(const std::string& name, const std::vector<std::string>& worksheets);
+    // Opens a workbook with these worksheets and makes it active: the file
+    // of that name (the same identity whenever it is opened), or with saved
+    // false a new workbook never saved (an identity of its own).
+    MemoryWorkbook& addWorkbook(const std::string& name, const std::vector<std::string>& worksheets,
+                                bool saved = true);
     std::shared_ptr<MemoryWorkbook> workbook(const std::string& name) const;
     std::shared_ptr<MemoryWorksheet> worksheet(const std::string& workbookName,
                                                const std::string& worksheetName) const;
@@ -107,11 +113,17 @@ public:
     std::map<std::string, std::vector<std::string>> files;
     // One entry per call, e.g. "Workbooks.Item(2)", "Range.Value=int 5".
     std::vector<std::string> log;
+    // Called with each entry as the call is made, before it takes effect:
+    // lets a test change the application between two calls.
+    std::function<void(const std::string&)> onCall;
     // Application handles handed out and not yet released.
     int liveHandles = 0;
     // Counts starts and quits; handles of an earlier run are dead.
     unsigned generation = 0;
     int nextBookNumber = 1;
+    std::uint64_t nextIdentity = 1;
+    // The identity of each file opened so far, by name.
+    std::map<std::string, std::uint64_t> fileIdentities;
 
 private:
     MemorySpreadsheet() = default;
