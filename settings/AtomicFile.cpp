@@ -1,85 +1,63 @@
 #include "AtomicFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "AtomicFilePlatform.h"
 
-#include <atomic>
 #include <cerrno>
 #include <filesystem>
 
 namespace tonvale {
 namespace {
 
-std::error_code lastError()
-{
-    return {errno, std::system_category()};
-}
+// As many links as the system itself follows before it gives up.
+constexpr int maxLinks = 40;
 
-// Creates a temporary file beside path that nobody else uses; its mode is
-// the one a new file gets (the umask applies), or the target's when it
-// exists, so that replacing the file keeps its permissions.
-int createTemporary(const std::string& path, std::string& tempPath)
+// The file that path names once every symbolic link on the way is followed;
+// a link's relative target counts from the link's directory. The file need
+// not exist.
+std::error_code followLinks(const std::string& path, std::filesystem::path& target)
 {
-    static std::atomic<unsigned> counter{0};
-    for (;;) {
-        tempPath = path + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-        const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST) {
-            struct stat target {};
-            if (fd >= 0 && ::stat(path.c_str(), &target) == 0)
-                ::fchmod(fd, target.st_mode & 07777);
-            return fd;
-        }
+    namespace fs = std::filesystem;
+    target = path;
+    for (int links = 0;; ++links) {
+        std::error_code error;
+        if (!fs::is_symlink(fs::symlink_status(target, error)))
+            return {};
+        if (links == maxLinks)
+            return {ELOOP, std::system_category()};
+        const fs::path next = fs::read_symlink(target, error);
+        if (error)
+            return error;
+        target = next.is_absolute() ? next : target.parent_path() / next;
     }
-}
-
-std::error_code writeAll(int fd, std::string_view bytes)
-{
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return lastError();
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return {};
 }
 
 } // namespace
 
+SaveMethod chooseSaveMethod(const SaveTarget& target)
+{
+    if (!target.exists)
+        return SaveMethod::Replace;
+    if (!target.writable)
+        return SaveMethod::Refuse;
+    if (target.directoryWritable && target.ownerKept)
+        return SaveMethod::Replace;
+    return SaveMethod::InPlace;
+}
+
 std::error_code writeFileAtomically(const std::string& path, std::string_view contents)
 {
-    std::string tempPath;
-    const int fd = createTemporary(path, tempPath);
-    if (fd < 0)
-        return lastError();
-
-    std::error_code error = writeAll(fd, contents);
-    if (!error && ::fsync(fd) != 0)
-        error = lastError();
-    if (::close(fd) != 0 && !error)
-        error = lastError();
-    if (!error && ::rename(tempPath.c_str(), path.c_str()) != 0)
-        error = lastError();
-    if (error) {
-        ::unlink(tempPath.c_str());
+    std::filesystem::path target;
+    if (const std::error_code error = followLinks(path, target))
         return error;
+    switch (chooseSaveMethod(platform::inspectSaveTarget(target.string()))) {
+    case SaveMethod::Replace:
+        return platform::replaceFile(target.string(), contents);
+    case SaveMethod::InPlace:
+        return platform::overwriteFile(target.string(), contents);
+    case SaveMethod::Refuse:
+        break;
     }
-
-    // Make the rename itself durable. The new file is in place already, so a
-    // directory that cannot be synced is no reason to report a failure.
-    std::filesystem::path directory = std::filesystem::path(path).parent_path();
-    if (directory.empty())
-        directory = ".";
-    const int dir = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
-    return {};
+    return {EACCES, std::system_category()};
 }
 
 std::string fileErrorText(const std::string& path, const std::error_code& error, FileAccess access)
