@@ -281,12 +281,14 @@ void MainDialog::measure()
     }
 
     // An automation error while writing a row leaves this function, and the
-    // number stays: the row was not fully written.
+    // number stays: the row was not fully written. The layout is that of the
+    // lines received: the instrument's button sends what the instrument was
+    // set to, whatever the setting here.
     if (target == OutputSpreadsheet) {
-        if (!record.writeToSpreadsheet(unchanged, dataType))
+        if (!record.writeToSpreadsheet(unchanged, record.dataType()))
             return;
     } else {
-        record.writeToText(unchanged, dataType);
+        record.writeToText(unchanged, record.dataType());
     }
     store.setInt(key::mesNum, number == lastMesNum ? lastMesNum : number + 1);
 }

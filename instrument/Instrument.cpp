@@ -550,10 +550,20 @@ bool Instrument::measure(int dataType, int illuminant, int observer, int destina
         showMessage(msgMeasureFailed);
         return false;
     }
-    if (!measured || !record.parseLines(dataType, destination, area, both, lines))
+    if (!measured || !decodeLines(dataType, destination, area, both))
         return false;
     record.stampDateTime();
     return true;
+}
+
+bool Instrument::decodeLines(int dataType, int destination, int area, int both)
+{
+    // The codes were fine but the values are not: the measurement could not
+    // be completed, as with a failing code.
+    if (record.parseLines(dataType, destination, area, both, lines))
+        return true;
+    showMessage(msgMeasureFailed);
+    return false;
 }
 
 bool Instrument::remoteMeasure(int dataType, int destination)
@@ -576,8 +586,7 @@ bool Instrument::remoteMeasure(int dataType, int destination)
         showMessage(msgMeasureFailed);
         return false;
     }
-    if (!enableRemote(both) || !disableRemote() ||
-        !record.parseLines(dataType, destination, area, both, lines))
+    if (!enableRemote(both) || !disableRemote() || !decodeLines(dataType, destination, area, both))
         return false;
     record.stampDateTime();
     return true;

@@ -23,6 +23,7 @@
 #include <wx/textctrl.h>
 #include <wx/xrc/xmlres.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -255,7 +256,9 @@ TEST_F(MainWindowTest, ARemoteMeasurementArrivesWhenTheInstrumentsButtonIsPresse
     PropertyFile& s = main->settings();
     s.setInt("Chk_Remote", 1);
     s.setInt("Chk_AutoNaming", 1);
-    s.setInt("Data_Type", 0);
+    // The instrument's button sends spectral data, whatever is set here: the
+    // lines are written as what they are.
+    s.setInt("Data_Type", 1);
     selectDestination(2);
 
     wxTEST_DIALOG(main->measure(), ExpectDialog<RemoteMeasureDialog>([this](RemoteMeasureDialog& dlg) {
@@ -265,7 +268,45 @@ TEST_F(MainWindowTest, ARemoteMeasurementArrivesWhenTheInstrumentsButtonIsPresse
                       return 1;
                   }));
     EXPECT_EQ(s.getInt("Mes_Num"), 2);
-    EXPECT_NE(TextOutputWindow::instance().text().find("Sample_No.1"), std::string::npos);
+    const std::string text = TextOutputWindow::instance().text();
+    EXPECT_NE(text.find("\t反射率\r\n"), std::string::npos) << text;
+    const auto line = text.find("Sample_No.1");
+    ASSERT_NE(line, std::string::npos) << text;
+    const std::string first = text.substr(line, text.find("\r\n", line) - line);
+    EXPECT_EQ(std::count(first.begin(), first.end(), '\t'), 1 + 39) << first;
+}
+
+TEST_F(MainWindowTest, SwitchesChangedBeforeAMeasurementThatStoppedStillBringAHeader)
+{
+    startConnected();
+    PropertyFile& s = main->settings();
+    s.setInt("Data_Type", 1);
+    s.setInt("Chk_AutoNaming", 1);
+    selectDestination(2);
+    main->measure();
+    TextOutputWindow::instance().clear();
+
+    // The number column is switched on; then three measurements stop before
+    // their output.
+    s.setInt("Chk_Number", 1);
+    selectDestination(0);
+    wxTEST_DIALOG(main->measure(), ExpectMessage("出力先が指定されていません。\n処理を中止します。"));
+    selectDestination(2);
+    s.setInt("Chk_AutoNaming", 0);
+    wxTEST_DIALOG(main->measure(), ExpectDialog<MeasureInfoDialog>([](MeasureInfoDialog& dlg) {
+                      press(dlg, wxID_CANCEL);
+                      return wxID_CANCEL;
+                  }));
+    s.setInt("Chk_AutoNaming", 1);
+    sim.command("FLAGS 00000000");
+    wxTEST_DIALOG(main->measure(), ExpectMessage("現在の測定条件で校正されていません。\n測定を中止します。"));
+    sim.command("FLAGS 22222222");
+    EXPECT_EQ(TextOutputWindow::instance().text(), "");
+
+    main->measure();
+    const std::string text = TextOutputWindow::instance().text();
+    EXPECT_EQ(text.rfind("Sample\r\n\r\n\tL*a*b*\r\n測定No.\t測定値名\t測定日時\tL*\ta*\tb*\r\nNo.2\t", 0), 0u) << text;
+    EXPECT_EQ(s.getInt("Mes_Num"), 3);
 }
 
 TEST_F(MainWindowTest, CancellingARemoteMeasurementReturnsAndLeavesTheInstrumentOutOfRemoteMode)

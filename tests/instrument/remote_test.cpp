@@ -85,15 +85,20 @@ protected:
 
 TEST_F(RemoteTest, TheButtonsMeasurementIsDecodedAndStamped)
 {
+    // The button sends what the instrument is set to, which need not be
+    // the data type asked for: the lines are taken as what they are.
     struct Case {
         int dataType;
         int destination;
         const char* press;
         int commas;
+        int received;
     };
     const Case cases[] = {
-        {0, OutputText, "PRESS", 39},
-        {1, OutputSpreadsheet, "PRESS LAB 0 0", 3},
+        {0, OutputText, "PRESS", 39, 0},
+        {1, OutputSpreadsheet, "PRESS LAB 0 0", 3, 1},
+        {1, OutputText, "PRESS", 39, 0},
+        {0, OutputSpreadsheet, "PRESS LAB 0 0", 3, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.press);
@@ -111,6 +116,7 @@ TEST_F(RemoteTest, TheButtonsMeasurementIsDecodedAndStamped)
             EXPECT_EQ(std::count(data.begin(), data.end(), ','), c.commas) << data;
         }
         EXPECT_EQ(record.lineCount(), 2);
+        EXPECT_EQ(record.dataType(), c.received);
         EXPECT_EQ(record.componentLabel(1), "SCE");
         EXPECT_NE(record.dateTime(), unstamped);
         EXPECT_NE(sim.command("STATE").find("remote=0"), std::string::npos);
@@ -184,6 +190,20 @@ TEST_F(RemoteTest, AFailingDataLineShowsItsCodeAndSwitchesRemoteModeOff)
         sim.command("PRESS");
         EXPECT_FALSE(finish());
     }, ExpectMessage("データエラー(ER10)"), ExpectMessage(measureFailed));
+    EXPECT_EQ(commands(), remoteCommands);
+    EXPECT_NE(sim.command("STATE").find("remote=0"), std::string::npos);
+    expectCleanLine();
+}
+
+TEST_F(RemoteTest, ADataLineThatCannotBeDecodedFailsWithMessage148)
+{
+    wxTEST_DIALOG({
+        start();
+        awaitRemoteMode();
+        sim.command("REPLY OK00,1.00,22.50");
+        sim.command("PRESS LAB 0 0");
+        EXPECT_FALSE(finish());
+    }, ExpectMessage(measureFailed));
     EXPECT_EQ(commands(), remoteCommands);
     EXPECT_NE(sim.command("STATE").find("remote=0"), std::string::npos);
     expectCleanLine();
