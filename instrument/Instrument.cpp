@@ -86,14 +86,16 @@ Judgement judge(std::string_view reply)
     return {false, msgUnexpected};
 }
 
-// Whether line can be the reply to a command that carries no data, rather
-// than a data line (its values follow commas) or the rest of one that a
-// cancelled wait cut short.
-bool isPlainReply(std::string_view line)
+// Whether line is a data line (its values follow commas) or the rest of one
+// that a cancelled wait cut short, rather than the reply to a command that
+// carries no data.
+bool isDataLineOrRest(std::string_view line)
 {
     if (line.find(',') != std::string_view::npos)
-        return false;
-    return line.empty() || line.starts_with("OK") || line.starts_with("ER");
+        return true;
+    if (!line.empty() && line.back() == '\r')
+        line.remove_suffix(1);
+    return !line.empty() && line.find_first_not_of("0123456789+-.") == std::string_view::npos;
 }
 
 // The link's receive time-out for the life of the scope; every way out goes
@@ -438,9 +440,21 @@ bool Instrument::disableRemote()
     std::string reply;
     try {
         send("SWD\r\n");
-        do
+        // Data lines of a button pressed as the wait ended come before the
+        // reply and are passed over, for no longer than one command may
+        // take: an instrument that keeps sending data is not answering.
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(commandTimeout);
+        for (;;) {
+            const auto left = std::chrono::ceil<std::chrono::seconds>(end - std::chrono::steady_clock::now());
+            if (left.count() <= 0) {
+                showMessage(msgUnexpected);
+                return false;
+            }
+            const TimeoutScope remaining(*link, static_cast<int>(left.count()));
             link->recvString(reply);
-        while (!isPlainReply(reply));
+            if (!isDataLineOrRest(reply))
+                break;
+        }
     } catch (const termin::SerialPortException& failure) {
         showFailure(failure);
         return false;

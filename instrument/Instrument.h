@@ -84,7 +84,9 @@ public:
     // data switches remote measurement off again.
     virtual bool enableRemote(int both);
     // Switches remote measurement off; data lines still arriving from the
-    // instrument are passed over, so that none is later taken for a reply.
+    // instrument are passed over, so that none is later taken for a reply,
+    // for no longer than the command time-out in all (then message 159).
+    // Any other line is judged as the reply.
     virtual bool disableRemote();
 
     virtual bool calibrateZero();

@@ -209,6 +209,30 @@ TEST_F(RemoteTest, ADataLineThatCannotBeDecodedFailsWithMessage148)
     expectCleanLine();
 }
 
+TEST_F(RemoteTest, AnOddReplyToTheSwitchOffIsJudgedLikeAnyReply)
+{
+    std::string acknowledgement;
+    EXPECT_NO_DIALOG(ASSERT_TRUE(instrument.exchange("SWE\r\n", acknowledgement)));
+    struct Case {
+        const char* lines; // data lines still on their way, then the reply
+        bool success;
+        std::vector<std::string> messages;
+    };
+    const Case cases[] = {
+        {"XX00", false, {unexpectedData}},
+        {"OK00,1.00,22.50,-3.25\\r\\nER02", false, {"電池電圧低下エラー(ER02)"}},
+        // The rest of a line that a cancelled wait cut short.
+        {"22.50,-3.25\\r\\n-3.25\\r\\nOK00", true, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.lines);
+        sim.command(std::string("REPLY ") + c.lines);
+        const auto start = std::chrono::steady_clock::now();
+        expectMessages(c.messages, [&] { EXPECT_EQ(instrument.disableRemote(), c.success); });
+        EXPECT_LT(secondsSince(start), 2.0);
+    }
+}
+
 TEST_F(RemoteTest, NothingIsWaitedForWhenTheMeasurementCannotBeTaken)
 {
     struct Case {
