@@ -22,12 +22,12 @@
 #include <wx/button.h>
 #include <wx/choice.h>
 #include <wx/display.h>
+#include <wx/evtloop.h>
 #include <wx/menu.h>
 #include <wx/panel.h>
 #include <wx/utils.h>
 #include <wx/xrc/xmlres.h>
 
-#include <chrono>
 
 namespace tonvale {
 namespace {
@@ -298,23 +298,30 @@ bool MainDialog::measureRemotely(int dataType, int target)
     RemoteMeasureDialog& dialog = *remoteMeasureDialog;
     dialog.prepare();
     dialog.setOnCancel([this] { instrument.cancelRemote(); });
-    remoteDone = false;
+    remoteFinished = false;
     const wxWindowID dialogId = dialog.GetId();
     remoteThread = std::thread([this, dataType, target, dialogId] {
-        remoteResult = instrument.remoteMeasure(dataType, target);
-        // Close the dialog and wait until the UI thread has done so.
-        uikit::runOnUiThread([this, dialogId] {
+        const bool result = instrument.remoteMeasure(dataType, target);
+        // The end is announced on the UI thread, where it is waited for.
+        uikit::runOnUiThread([this, dialogId, result] {
+            remoteResult = result;
+            remoteFinished = true;
             if (auto* dlg = dynamic_cast<RemoteMeasureDialog*>(FindWindowById(dialogId, this)))
                 dlg->requestClose();
+            if (remoteWait != nullptr)
+                remoteWait->ScheduleExit();
         });
-        remoteDone = true;
     });
     dialog.ShowModal();
-    // The worker may still need the UI thread for a message box before it is
-    // done: keep serving events while waiting for it.
-    while (!remoteDone) {
-        wxTheApp->ProcessPendingEvents();
-        wxMilliSleep(5);
+    if (!remoteFinished) {
+        // After a cancel the worker still switches remote measurement off,
+        // which can take a command time-out, and may show messages: the
+        // windows keep painting and answering meanwhile, but take no input.
+        const wxWindowDisabler noInput;
+        wxGUIEventLoop wait;
+        remoteWait = &wait;
+        wait.Run();
+        remoteWait = nullptr;
     }
     remoteThread.join();
     return remoteResult;

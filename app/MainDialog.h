@@ -7,12 +7,12 @@
 
 #include <wx/frame.h>
 
-#include <atomic>
 #include <memory>
 #include <string>
 #include <thread>
 
 class wxChoice;
+class wxEventLoopBase;
 class wxButton;
 class wxPanel;
 
@@ -87,10 +87,12 @@ private:
     std::unique_ptr<DataTypeDialog> dataTypeDialog;
     std::unique_ptr<OutputInfoDialog> outputInfoDialog;
 
-    // The remote worker: at most one at a time.
+    // The remote worker: at most one at a time. Its end is announced on the
+    // UI thread: the result, and the wait for it ended.
     std::thread remoteThread;
-    std::atomic<bool> remoteDone{false};
+    bool remoteFinished = false;
     bool remoteResult = false;
+    wxEventLoopBase* remoteWait = nullptr;
 };
 
 } // namespace tonvale

@@ -16,6 +16,7 @@
 #include "sheetwire/Automation.h"
 #include "sheetwire/MemorySpreadsheet.h"
 #include "TextOutputWindow.h"
+#include "WindowPing.h"
 
 
 #include <wx/choice.h>
@@ -24,9 +25,11 @@
 #include <wx/xrc/xmlres.h>
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 using namespace tonvale;
 namespace fs = std::filesystem;
@@ -274,6 +277,57 @@ TEST_F(MainWindowTest, ARemoteMeasurementArrivesWhenTheInstrumentsButtonIsPresse
     ASSERT_NE(line, std::string::npos) << text;
     const std::string first = text.substr(line, text.find("\r\n", line) - line);
     EXPECT_EQ(std::count(first.begin(), first.end(), '\t'), 1 + 39) << first;
+}
+
+TEST_F(MainWindowTest, TheWindowStaysAliveWhileTheInstrumentIsSwitchedOffAfterACancel)
+{
+    startConnected();
+    PropertyFile& s = main->settings();
+    s.setInt("Chk_Remote", 1);
+    s.setInt("Chk_AutoNaming", 1);
+    selectDestination(2);
+    ASSERT_TRUE(pumpUntil([&] { return nativeWindowId(*main) != 0; }));
+    const unsigned long window = nativeWindowId(*main);
+    {
+        // The idle window answers while this thread runs its event loop.
+        std::optional<std::chrono::milliseconds> answer;
+        std::atomic<bool> asked{false};
+        std::thread idle([&] {
+            answer = pingWindow(window, std::chrono::seconds(2));
+            asked = true;
+        });
+        pumpUntil([&] { return asked.load(); });
+        idle.join();
+        ASSERT_TRUE(answer) << "the idle window does not answer";
+    }
+
+    // The instrument does not answer the switch-off that follows the cancel:
+    // the worker waits a command time-out (10 s) for it. Meanwhile the window
+    // is asked three times whether it is alive.
+    std::vector<std::optional<std::chrono::milliseconds>> answers;
+    std::thread asker;
+    wxTEST_DIALOG(main->measure(),
+                  ExpectDialog<RemoteMeasureDialog>([&](RemoteMeasureDialog& dlg) {
+                      EXPECT_TRUE(pumpUntil([&] { return commandArrived("SWE"); }));
+                      sim.command("SILENT");
+                      asker = std::thread([&] {
+                          std::this_thread::sleep_for(std::chrono::seconds(1));
+                          for (int i = 0; i < 3; ++i) {
+                              answers.push_back(pingWindow(window, std::chrono::milliseconds(1500)));
+                              std::this_thread::sleep_for(std::chrono::milliseconds(500));
+                          }
+                      });
+                      press(dlg, wxID_CANCEL);
+                      return 1;
+                  }),
+                  ExpectMessage("測定を正常に終了することができませんでした。\n処理を中止します。"),
+                  ExpectMessage("通訊錯誤: 連接超時"));
+    asker.join();
+    ASSERT_EQ(answers.size(), 3u);
+    for (const auto& answer : answers)
+        EXPECT_TRUE(answer) << "the window did not answer within 1.5 s";
+    EXPECT_TRUE(commandArrived("SWD"));
+    EXPECT_EQ(s.getInt("Mes_Num"), 1);
 }
 
 TEST_F(MainWindowTest, SwitchesChangedBeforeAMeasurementThatStoppedStillBringAHeader)
