@@ -126,6 +126,7 @@ bool MainDialog::start()
     }
     measureButton->SetLabel(wxString::FromUTF8(strings().get(144)));
     Show();
+    started = true;
     return true;
 }
 
@@ -159,14 +160,43 @@ bool MainDialog::confirmExit()
 {
     if (showMessage(158, MessageIcon::Stop, MessageButtons::OkCancel) != wxID_OK)
         return false;
+    saveAtExit();
+    Destroy();
+    return true;
+}
+
+void MainDialog::saveAtExit()
+{
     const wxRect r = GetScreenRect();
     store.setInt(key::posLeftMain, r.GetLeft());
     store.setInt(key::posTopMain, r.GetTop());
     store.setInt(key::posRightMain, r.GetRight() + 1);
     store.setInt(key::posBottomMain, r.GetBottom() + 1);
     store.save(settingsFile);
-    Destroy();
-    return true;
+}
+
+void MainDialog::endSession()
+{
+    if (remoteThread.joinable()) {
+        instrument.cancelRemote();
+        // The worker still switches remote measurement off; its end is
+        // announced on this thread, so wait for it in an event loop. A wait
+        // of the measurement itself below this one is ended with it.
+        if (!remoteFinished) {
+            wxEventLoopBase* const measuring = remoteWait;
+            wxGUIEventLoop wait;
+            remoteWait = &wait;
+            wait.Run();
+            remoteWait = measuring;
+            if (measuring != nullptr)
+                measuring->ScheduleExit();
+        }
+    }
+    // Before start-up has loaded the settings there is nothing to keep: the
+    // store holds no more than the port, and must not replace the file.
+    if (started)
+        saveAtExit();
+    instrument.closePort();
 }
 
 void MainDialog::onClose(wxCloseEvent& event)

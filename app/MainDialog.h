@@ -45,6 +45,14 @@ public:
     // save the settings and close. False when the operator declined.
     bool confirmExit();
 
+    // The session is ending (logout, shutdown, kill): what a confirmed exit
+    // keeps is kept without the question. A remote measurement is cancelled
+    // and its worker waited for (it switches the instrument's remote mode
+    // off), the window's edges and the settings are saved (once start-up
+    // has loaded them) and the link is closed. The window stays: the
+    // program ends right after.
+    void endSession();
+
     // The commands.
     void calibrate();
     void measure();
@@ -65,6 +73,8 @@ private:
     // the port opened or the operator cancelled the dialog.
     bool connect();
     void placeFromSettings();
+    // Stores the window's edges and saves the settings, as the exit does.
+    void saveAtExit();
     bool measureRemotely(int dataType, int destination);
     void onClose(wxCloseEvent& event);
 
@@ -76,6 +86,8 @@ private:
     SpreadsheetOutput& spreadsheet;
 
     bool portDialogCancelled = false;
+    // Start-up is done: the settings have been loaded.
+    bool started = false;
     wxPanel* panel = nullptr;
     wxChoice* destination = nullptr;
     wxButton* measureButton = nullptr;

@@ -1,12 +1,17 @@
 #include "ExceptionReport.h"
 #include "MainDialog.h"
+#include "SessionEnd.h"
 #include "SingleInstance.h"
 #include "Resources.h"
 #include "SettingsPath.h"
 #include "Strings.h"
 
+#include "uikit/MessageBox.h"
+
 #include <wx/app.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 namespace tonvale {
@@ -23,11 +28,12 @@ public:
             return true;
         }
         ensureResources();
-        auto* main = new MainDialog(settingsPath());
-        SetTopWindow(main);
-        if (!main->start()) {
+        mainWindow = new MainDialog(settingsPath());
+        SetTopWindow(mainWindow);
+        callOnSessionEnd([this] { endSession(); });
+        if (!mainWindow->start()) {
             // The operator cancelled the port dialog: end without a word.
-            main->Destroy();
+            mainWindow->Destroy();
             endAtOnce = true;
         }
         return true;
@@ -44,8 +50,25 @@ public:
     }
 
 private:
+    // The session asks the program to end: it keeps what a confirmed exit
+    // keeps and ends at once, from whatever dialog is open. Nobody is there
+    // to answer a box any more; what one would say goes to standard error.
+    void endSession()
+    {
+        if (ending)
+            return;
+        ending = true;
+        uikit::endMessageBoxes();
+        mainWindow->endSession();
+        instance.reset();
+        std::fflush(nullptr);
+        std::_Exit(0);
+    }
+
     std::unique_ptr<SingleInstance> instance;
+    MainDialog* mainWindow = nullptr;
     bool endAtOnce = false;
+    bool ending = false;
 };
 
 } // namespace tonvale

@@ -2,8 +2,10 @@
 
 #include "ExceptionReport.h"
 #include "Placement.h"
+#include "SessionEnd.h"
 #include "SingleInstance.h"
 
+#include <csignal>
 #include <filesystem>
 #include <stdexcept>
 
@@ -82,4 +84,21 @@ TEST_F(SingleInstanceTest, NobodyToActivateWhenNoInstanceRuns)
 {
     SingleInstance alone("CRAZY_SX4810K", dir);
     EXPECT_FALSE(alone.activateFirst());
+}
+
+TEST(SessionEnd, TheSignalsOfTheSessionReachTheUiThreadFromItsEventLoop)
+{
+    for (const int signal : {SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        int calls = 0;
+        bool onUiThread = false;
+        callOnSessionEnd([&] {
+            ++calls;
+            onUiThread = wxIsMainThread();
+        });
+        std::raise(signal);
+        EXPECT_TRUE(pumpUntil([&] { return calls == 1; }));
+        EXPECT_TRUE(onUiThread);
+    }
+    callOnSessionEnd({});
 }

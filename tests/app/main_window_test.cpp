@@ -83,6 +83,17 @@ protected:
         ASSERT_TRUE(started);
     }
 
+    // Started, measuring remotely into the text window with automatic naming.
+    PropertyFile& startForRemoteMeasurement()
+    {
+        startConnected();
+        PropertyFile& s = main->settings();
+        s.setInt("Chk_Remote", 1);
+        s.setInt("Chk_AutoNaming", 1);
+        selectDestination(2);
+        return s;
+    }
+
     void selectDestination(int index)
     {
         main->destinationList()->SetSelection(index);
@@ -255,14 +266,10 @@ TEST_F(MainWindowTest, AutomaticNamingNeedsNoDialogAndTheLastNumberIsKept)
 
 TEST_F(MainWindowTest, ARemoteMeasurementArrivesWhenTheInstrumentsButtonIsPressed)
 {
-    startConnected();
-    PropertyFile& s = main->settings();
-    s.setInt("Chk_Remote", 1);
-    s.setInt("Chk_AutoNaming", 1);
+    PropertyFile& s = startForRemoteMeasurement();
     // The instrument's button sends spectral data, whatever is set here: the
     // lines are written as what they are.
     s.setInt("Data_Type", 1);
-    selectDestination(2);
 
     wxTEST_DIALOG(main->measure(), ExpectDialog<RemoteMeasureDialog>([this](RemoteMeasureDialog& dlg) {
                       EXPECT_TRUE(pumpUntil([&] { return commandArrived("SWE"); }));
@@ -281,11 +288,7 @@ TEST_F(MainWindowTest, ARemoteMeasurementArrivesWhenTheInstrumentsButtonIsPresse
 
 TEST_F(MainWindowTest, TheWindowStaysAliveWhileTheInstrumentIsSwitchedOffAfterACancel)
 {
-    startConnected();
-    PropertyFile& s = main->settings();
-    s.setInt("Chk_Remote", 1);
-    s.setInt("Chk_AutoNaming", 1);
-    selectDestination(2);
+    PropertyFile& s = startForRemoteMeasurement();
     ASSERT_TRUE(pumpUntil([&] { return nativeWindowId(*main) != 0; }));
     const unsigned long window = nativeWindowId(*main);
     {
@@ -330,6 +333,38 @@ TEST_F(MainWindowTest, TheWindowStaysAliveWhileTheInstrumentIsSwitchedOffAfterAC
     EXPECT_EQ(s.getInt("Mes_Num"), 1);
 }
 
+TEST_F(MainWindowTest, AtTheEndOfTheSessionTheRemoteWorkerIsCancelledTheSettingsSavedAndTheLinkClosed)
+{
+    startForRemoteMeasurement();
+    ASSERT_FALSE(fs::exists(settingsFile));
+
+    // The session ends while the instrument waits for its button.
+    wxTEST_DIALOG(main->measure(), ExpectDialog<RemoteMeasureDialog>([&](RemoteMeasureDialog& dlg) {
+                      EXPECT_TRUE(pumpUntil([&] { return commandArrived("SWE"); }));
+                      main->endSession();
+                      EXPECT_TRUE(dlg.isCloseRequested());
+                      return 1;
+                  }),
+                  ExpectMessage("測定を正常に終了することができませんでした。\n処理を中止します。"));
+    EXPECT_TRUE(commandArrived("SWD"));
+    EXPECT_FALSE(Instrument::instance().isOpen());
+    const std::string file = readFile(settingsFile);
+    for (const char* key : {"Chk_Remote=1\r\n", "Mes_Num=1\r\n", "PosLeft_Main=", "PosBottom_Main="})
+        EXPECT_NE(file.find(key), std::string::npos) << key;
+}
+
+TEST_F(MainWindowTest, ASessionThatEndsBeforeStartUpIsDoneSavesNothing)
+{
+    std::ofstream(settingsFile, std::ios::binary) << "Mes_Num=7\r\n";
+    main = new MainDialog(settingsFile);
+    wxTEST_DIALOG(main->start(), ExpectDialog<termin::PortSetupDialog>([&](termin::PortSetupDialog& dlg) {
+                      main->endSession();
+                      press(dlg, wxID_CANCEL);
+                      return wxID_CANCEL;
+                  }));
+    EXPECT_EQ(readFile(settingsFile), "Mes_Num=7\r\n");
+}
+
 TEST_F(MainWindowTest, SwitchesChangedBeforeAMeasurementThatStoppedStillBringAHeader)
 {
     startConnected();
@@ -365,11 +400,7 @@ TEST_F(MainWindowTest, SwitchesChangedBeforeAMeasurementThatStoppedStillBringAHe
 
 TEST_F(MainWindowTest, CancellingARemoteMeasurementReturnsAndLeavesTheInstrumentOutOfRemoteMode)
 {
-    startConnected();
-    PropertyFile& s = main->settings();
-    s.setInt("Chk_Remote", 1);
-    s.setInt("Chk_AutoNaming", 1);
-    selectDestination(2);
+    PropertyFile& s = startForRemoteMeasurement();
 
     wxTEST_DIALOG(main->measure(), ExpectDialog<RemoteMeasureDialog>([this](RemoteMeasureDialog& dlg) {
                       EXPECT_TRUE(pumpUntil([&] { return commandArrived("SWE"); }));
