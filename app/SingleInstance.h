@@ -1,43 +1,46 @@
 #pragma once
 // One Tonvale per user session, named "CRAZY_SX4810K". The first instance
-// holds an exclusive lock and listens on a socket beside it; a second start
-// finds the lock taken, asks the first to come forward and ends.
+// holds the name; a second start finds it taken, asks the first to come
+// forward and ends.
 
 #include <functional>
+#include <memory>
 #include <string>
-#include <thread>
 
 namespace tonvale {
 
 class SingleInstance {
 public:
-    // dir holds the lock and the socket; by default the user's runtime
-    // directory ($XDG_RUNTIME_DIR, else /tmp with the user id in the name).
+    // dir holds the rendezvous (on POSIX a lock file and a socket); by
+    // default defaultDirectory().
     explicit SingleInstance(std::string name, std::string dir = defaultDirectory());
     ~SingleInstance();
     SingleInstance(const SingleInstance&) = delete;
     SingleInstance& operator=(const SingleInstance&) = delete;
 
-    // Takes the lock. True when this is the first instance: it then listens
-    // and calls onActivate on the UI thread for each later start.
-    bool claim(std::function<void()> onActivate);
+    enum class Claim {
+        First,  // this is the first instance: it calls onActivate on the UI
+                // thread for each later start
+        Second, // another instance holds the name
+        Failed, // the name could not be taken: failure() says why
+    };
+    Claim claim(std::function<void()> onActivate);
 
-    // Asks the instance holding the lock to come forward; true when it was
+    // Why the claim failed, for the operator: the file and the reason.
+    const std::string& failure() const;
+
+    // Asks the instance holding the name to come forward; true when it was
     // reached.
     bool activateFirst() const;
 
+    // A directory of the user's own: $XDG_RUNTIME_DIR, else "tonvale-" and
+    // the user id in the temporary directory. Made when missing; the claim
+    // refuses one that is not a real directory of the user's alone.
     static std::string defaultDirectory();
 
 private:
-    void listen();
-
-    std::string lockPath;
-    std::string socketPath;
-    int lockFd = -1;
-    int listenFd = -1;
-    int stopFd = -1;
-    std::function<void()> onActivate;
-    std::thread listener;
+    struct Rendezvous;
+    std::unique_ptr<Rendezvous> rendezvous;
 };
 
 // Restores the main window if minimised and raises the topmost window of the

@@ -1,5 +1,6 @@
 #include "ExceptionReport.h"
 #include "MainDialog.h"
+#include "Messages.h"
 #include "SessionEnd.h"
 #include "SingleInstance.h"
 #include "Resources.h"
@@ -22,8 +23,17 @@ public:
     {
         SetAppDisplayName(wxString::FromUTF8(appTitle));
         instance = std::make_unique<SingleInstance>("CRAZY_SX4810K");
-        if (!instance->claim(bringProcessToFront)) {
+        switch (instance->claim(bringProcessToFront)) {
+        case SingleInstance::Claim::First:
+            break;
+        case SingleInstance::Claim::Second:
             instance->activateFirst();
+            endAtOnce = true;
+            return true;
+        case SingleInstance::Claim::Failed:
+            // Without the name two instances could share one instrument;
+            // the operator learns why nothing starts.
+            showText(instance->failure());
             endAtOnce = true;
             return true;
         }
@@ -39,8 +49,8 @@ public:
         return true;
     }
 
-    // A second start and a cancelled port dialog end normally, without
-    // running the event loop.
+    // A second start, a name that could not be taken and a cancelled port
+    // dialog end normally, without running the event loop.
     int OnRun() override { return endAtOnce ? 0 : wxApp::OnRun(); }
 
     // Handler exceptions are reported and the program goes on.

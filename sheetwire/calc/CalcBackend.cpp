@@ -47,6 +47,8 @@ struct CalcBackend::State {
 
     bool connect()
     {
+        if (calc::pipeBelongsToOthers(pipeName))
+            return false;
         try {
             session = calc::Session::connect(pipeName, traffic);
             return true;
