@@ -1,7 +1,12 @@
 #include "GuiTest.h"
 
+#include "AboutDialog.h"
 #include "ExceptionReport.h"
+#include "Layout.h"
+#include "MeasureInfoDialog.h"
+#include "MeasurementRecord.h"
 #include "Placement.h"
+#include "RemoteMeasureDialog.h"
 #include "SessionEnd.h"
 #include "SingleInstance.h"
 #include "TempDir.h"
@@ -212,4 +217,18 @@ TEST(SessionEnd, TheSignalsOfTheSessionReachTheUiThreadFromItsEventLoop)
         EXPECT_TRUE(onUiThread);
     }
     callOnSessionEnd({});
+}
+
+TEST(DialogLayout, EveryControlOfTheProgramsSmallDialogsFitsItsCaptionAndNoneOverlaps)
+{
+    AboutDialog about(nullptr);
+    EXPECT_EQ(expectTidyLayout(about), 3u);
+
+    MeasurementRecord record(nullptr, ".");
+    MeasureInfoDialog measure(nullptr, record);
+    measure.InitDialog();
+    EXPECT_EQ(expectTidyLayout(measure), 8u);
+
+    RemoteMeasureDialog remote(nullptr);
+    EXPECT_EQ(expectTidyLayout(remote), 2u);
 }

@@ -7,6 +7,7 @@
 #include "DataTypeDialog.h"
 #include "Instrument.h"
 #include "MainDialog.h"
+#include "Layout.h"
 #include "MeasureInfoDialog.h"
 #include "PortDialog.h"
 #include "PropertyFile.h"
@@ -115,6 +116,12 @@ protected:
     std::string settingsFile;
     MainDialog* main = nullptr;
 };
+
+TEST_F(MainWindowTest, EveryControlFitsItsCaptionAndNoneOverlaps)
+{
+    startConnected();
+    EXPECT_EQ(expectTidyLayout(*main->destinationList()->GetParent()), 3u);
+}
 
 TEST_F(MainWindowTest, FirstRunStoresTheDefaultsAndWritesNothingUntilExit)
 {
