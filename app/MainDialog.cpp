@@ -28,7 +28,6 @@
 #include <wx/utils.h>
 #include <wx/xrc/xmlres.h>
 
-
 namespace tonvale {
 namespace {
 

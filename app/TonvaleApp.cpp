@@ -40,6 +40,12 @@ public:
         ensureResources();
         mainWindow = new MainDialog(settingsPath());
         SetTopWindow(mainWindow);
+        // After a confirmed exit the window is gone and nothing is left to keep.
+        mainWindow->Bind(wxEVT_DESTROY, [this](wxWindowDestroyEvent& event) {
+            if (event.GetEventObject() == mainWindow)
+                mainWindow = nullptr;
+            event.Skip();
+        });
         callOnSessionEnd([this] { endSession(); });
         if (!mainWindow->start()) {
             // The operator cancelled the port dialog: end without a word.
@@ -69,7 +75,8 @@ private:
             return;
         ending = true;
         uikit::endMessageBoxes();
-        mainWindow->endSession();
+        if (mainWindow != nullptr)
+            mainWindow->endSession();
         instance.reset();
         std::fflush(nullptr);
         std::_Exit(0);

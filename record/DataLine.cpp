@@ -28,7 +28,7 @@ std::vector<std::string_view> dataLineValues(std::string_view line)
 {
     if (!line.empty() && line.back() == '\r')
         line.remove_suffix(1);
-    std::size_t comma = line.size() > 1 ? line.find(',', 1) : std::string_view::npos;
+    std::size_t comma = line.find(',', 1);
     if (comma == std::string_view::npos)
         return {};
     std::vector<std::string_view> values;
