@@ -23,12 +23,11 @@
 #include <wx/button.h>
 #include <wx/choice.h>
 #include <wx/display.h>
+#include <wx/evtloop.h>
 #include <wx/menu.h>
 #include <wx/panel.h>
 #include <wx/utils.h>
 #include <wx/xrc/xmlres.h>
-
-#include <chrono>
 
 namespace tonvale {
 namespace {
@@ -128,6 +127,7 @@ bool MainDialog::start()
     }
     measureButton->SetLabel(wxString::FromUTF8(strings().get(144)));
     Show();
+    started = true;
     return true;
 }
 
@@ -161,14 +161,43 @@ bool MainDialog::confirmExit()
 {
     if (showMessage(158, MessageIcon::Stop, MessageButtons::OkCancel) != wxID_OK)
         return false;
+    saveAtExit();
+    Destroy();
+    return true;
+}
+
+void MainDialog::saveAtExit()
+{
     const wxRect r = GetScreenRect();
     store.setInt(key::posLeftMain, r.GetLeft());
     store.setInt(key::posTopMain, r.GetTop());
     store.setInt(key::posRightMain, r.GetRight() + 1);
     store.setInt(key::posBottomMain, r.GetBottom() + 1);
     store.save(settingsFile);
-    Destroy();
-    return true;
+}
+
+void MainDialog::endSession()
+{
+    if (remoteThread.joinable()) {
+        instrument.cancelRemote();
+        // The worker still switches remote measurement off; its end is
+        // announced on this thread, so wait for it in an event loop. A wait
+        // of the measurement itself below this one is ended with it.
+        if (!remoteFinished) {
+            wxEventLoopBase* const measuring = remoteWait;
+            wxGUIEventLoop wait;
+            remoteWait = &wait;
+            wait.Run();
+            remoteWait = measuring;
+            if (measuring != nullptr)
+                measuring->ScheduleExit();
+        }
+    }
+    // Before start-up has loaded the settings there is nothing to keep: the
+    // store holds no more than the port, and must not replace the file.
+    if (started)
+        saveAtExit();
+    instrument.closePort();
 }
 
 void MainDialog::onClose(wxCloseEvent& event)
@@ -283,12 +312,14 @@ void MainDialog::measure()
     }
 
     // An automation error while writing a row leaves this function, and the
-    // number stays: the row was not fully written.
+    // number stays: the row was not fully written. The layout is that of the
+    // lines received: the instrument's button sends what the instrument was
+    // set to, whatever the setting here.
     if (target == OutputSpreadsheet) {
-        if (!record.writeToSpreadsheet(unchanged, dataType))
+        if (!record.writeToSpreadsheet(unchanged, record.dataType()))
             return;
     } else {
-        record.writeToText(unchanged, dataType);
+        record.writeToText(unchanged, record.dataType());
     }
     store.setInt(key::mesNum, number == lastMesNum ? lastMesNum : number + 1);
 }
@@ -298,23 +329,30 @@ bool MainDialog::measureRemotely(int dataType, int target)
     RemoteMeasureDialog& dialog = *remoteMeasureDialog;
     dialog.prepare();
     dialog.setOnCancel([this] { instrument.cancelRemote(); });
-    remoteDone = false;
+    remoteFinished = false;
     const wxWindowID dialogId = dialog.GetId();
     remoteThread = std::thread([this, dataType, target, dialogId] {
-        remoteResult = instrument.remoteMeasure(dataType, target);
-        // Close the dialog and wait until the UI thread has done so.
-        uikit::runOnUiThread([this, dialogId] {
+        const bool result = instrument.remoteMeasure(dataType, target);
+        // The end is announced on the UI thread, where it is waited for.
+        uikit::runOnUiThread([this, dialogId, result] {
+            remoteResult = result;
+            remoteFinished = true;
             if (auto* dlg = dynamic_cast<RemoteMeasureDialog*>(FindWindowById(dialogId, this)))
                 dlg->requestClose();
+            if (remoteWait != nullptr)
+                remoteWait->ScheduleExit();
         });
-        remoteDone = true;
     });
     dialog.ShowModal();
-    // The worker may still need the UI thread for a message box before it is
-    // done: keep serving events while waiting for it.
-    while (!remoteDone) {
-        wxTheApp->ProcessPendingEvents();
-        wxMilliSleep(5);
+    if (!remoteFinished) {
+        // After a cancel the worker still switches remote measurement off,
+        // which can take a command time-out, and may show messages: the
+        // windows keep painting and answering meanwhile, but take no input.
+        const wxWindowDisabler noInput;
+        wxGUIEventLoop wait;
+        remoteWait = &wait;
+        wait.Run();
+        remoteWait = nullptr;
     }
     remoteThread.join();
     return remoteResult;

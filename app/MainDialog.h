@@ -7,12 +7,12 @@
 
 #include <wx/frame.h>
 
-#include <atomic>
 #include <memory>
 #include <string>
 #include <thread>
 
 class wxChoice;
+class wxEventLoopBase;
 class wxButton;
 class wxPanel;
 
@@ -45,6 +45,14 @@ public:
     // save the settings and close. False when the operator declined.
     bool confirmExit();
 
+    // The session is ending (logout, shutdown, kill): what a confirmed exit
+    // keeps is kept without the question. A remote measurement is cancelled
+    // and its worker waited for (it switches the instrument's remote mode
+    // off), the window's edges and the settings are saved (once start-up
+    // has loaded them) and the link is closed. The window stays: the
+    // program ends right after.
+    void endSession();
+
     // The commands.
     void calibrate();
     void measure();
@@ -65,6 +73,8 @@ private:
     // the port opened or the operator cancelled the dialog.
     bool connect();
     void placeFromSettings();
+    // Stores the window's edges and saves the settings, as the exit does.
+    void saveAtExit();
     bool measureRemotely(int dataType, int destination);
     void onClose(wxCloseEvent& event);
 
@@ -76,6 +86,8 @@ private:
     SpreadsheetOutput& spreadsheet;
 
     bool portDialogCancelled = false;
+    // Start-up is done: the settings have been loaded.
+    bool started = false;
     wxPanel* panel = nullptr;
     wxChoice* destination = nullptr;
     wxButton* measureButton = nullptr;
@@ -87,10 +99,12 @@ private:
     std::unique_ptr<DataTypeDialog> dataTypeDialog;
     std::unique_ptr<OutputInfoDialog> outputInfoDialog;
 
-    // The remote worker: at most one at a time.
+    // The remote worker: at most one at a time. Its end is announced on the
+    // UI thread: the result, and the wait for it ended.
     std::thread remoteThread;
-    std::atomic<bool> remoteDone{false};
+    bool remoteFinished = false;
     bool remoteResult = false;
+    wxEventLoopBase* remoteWait = nullptr;
 };
 
 } // namespace tonvale

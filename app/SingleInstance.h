@@ -1,16 +1,15 @@
 #pragma once
-// One Tonvale per user session, named "CRAZY_SX4810K". On Linux the first
-// instance holds an exclusive lock and listens on a socket beside it; a
-// second start finds the lock taken, asks the first to come forward and
-// ends. On Windows the first instance owns the named mutex and marks its
-// main window with a window property of the same name; a second start finds
-// the mutex taken, looks for the marked window, brings it forward and ends.
-// One implementation per platform: SingleInstancePosix.cpp,
-// SingleInstanceWin32.cpp.
+// One Tonvale per user session, named "CRAZY_SX4810K". The first instance
+// holds the name; a second start finds it taken, asks the first to come
+// forward and ends. On Linux the name is a lock file with a socket beside
+// it, on which the first instance listens; on Windows it is the named mutex,
+// and the first instance marks its main window with a window property of
+// the same name, which a second start looks for. One implementation per
+// platform: SingleInstancePosix.cpp, SingleInstanceWin32.cpp.
 
 #include <functional>
+#include <memory>
 #include <string>
-#include <thread>
 
 class wxWindow;
 
@@ -18,19 +17,26 @@ namespace tonvale {
 
 class SingleInstance {
 public:
-    // dir holds the lock and the socket; by default the user's runtime
-    // directory ($XDG_RUNTIME_DIR, else /tmp with the user id in the name).
-    // Windows has no use for it: the mutex lives in the user's session.
+    // dir holds the rendezvous (on POSIX a lock file and a socket); by
+    // default defaultDirectory(). Windows has no use for it: the mutex lives
+    // in the user's session.
     explicit SingleInstance(std::string name, std::string dir = defaultDirectory());
     ~SingleInstance();
     SingleInstance(const SingleInstance&) = delete;
     SingleInstance& operator=(const SingleInstance&) = delete;
 
-    // Takes the lock. True when this is the first instance: it then listens
-    // and calls onActivate on the UI thread for each later start.
-    bool claim(std::function<void()> onActivate);
+    enum class Claim {
+        First,  // this is the first instance: it calls onActivate on the UI
+                // thread for each later start
+        Second, // another instance holds the name
+        Failed, // the name could not be taken: failure() says why
+    };
+    Claim claim(std::function<void()> onActivate);
 
-    // Asks the instance holding the lock to come forward; true when it was
+    // Why the claim failed, for the operator: the file and the reason.
+    const std::string& failure() const;
+
+    // Asks the instance holding the name to come forward; true when it was
     // reached.
     bool activateFirst() const;
 
@@ -38,23 +44,15 @@ public:
     // (marked while it lives on Windows; Linux needs no mark).
     void markMainWindow(wxWindow& window);
 
+    // A directory of the user's own: $XDG_RUNTIME_DIR, else "tonvale-" and
+    // the user id in the temporary directory. Made when missing; the claim
+    // refuses one that is not a real directory of the user's alone. Empty on
+    // Windows.
     static std::string defaultDirectory();
 
 private:
-#ifdef _WIN32
-    std::string name;
-    void* mutex = nullptr; // HANDLE
-#else
-    void listen();
-
-    std::string lockPath;
-    std::string socketPath;
-    int lockFd = -1;
-    int listenFd = -1;
-    int stopFd = -1;
-    std::function<void()> onActivate;
-    std::thread listener;
-#endif
+    struct Rendezvous;
+    std::unique_ptr<Rendezvous> rendezvous;
 };
 
 // Restores the main window if minimised and raises the topmost window of the

@@ -1,6 +1,7 @@
 #include "SingleInstance.h"
 
 #include <wx/app.h>
+#include <wx/log.h>
 #include <wx/toplevel.h>
 
 #include <windows.h>
@@ -33,29 +34,49 @@ void bringForward(HWND window)
 
 } // namespace
 
+struct SingleInstance::Rendezvous {
+    std::wstring name;
+    HANDLE mutex = nullptr;
+    std::string failure;
+};
+
 std::string SingleInstance::defaultDirectory()
 {
     return {};
 }
 
-SingleInstance::SingleInstance(std::string name, std::string) : name(std::move(name)) {}
+SingleInstance::SingleInstance(std::string name, std::string)
+    : rendezvous(std::make_unique<Rendezvous>())
+{
+    rendezvous->name = wxString::FromUTF8(name).ToStdWstring();
+}
 
 // The system releases the mutex with the process; until then it marks this
 // process as the first instance.
 SingleInstance::~SingleInstance() = default;
 
+const std::string& SingleInstance::failure() const
+{
+    return rendezvous->failure;
+}
+
 // A later start brings this instance forward itself (activateFirst): the
 // first instance listens for nothing.
-bool SingleInstance::claim(std::function<void()>)
+SingleInstance::Claim SingleInstance::claim(std::function<void()>)
 {
-    mutex = CreateMutexW(nullptr, TRUE, wxString::FromUTF8(name).wc_str());
-    return mutex != nullptr && GetLastError() != ERROR_ALREADY_EXISTS;
+    rendezvous->mutex = CreateMutexW(nullptr, TRUE, rendezvous->name.c_str());
+    if (rendezvous->mutex == nullptr) {
+        rendezvous->failure = "多重起動を防ぐためのミューテックス " + wxString(rendezvous->name).utf8_string() +
+                              " を使用できません。\n" + wxSysErrorMsgStr(GetLastError()).utf8_string() +
+                              "\n処理を中止します。";
+        return Claim::Failed;
+    }
+    return GetLastError() == ERROR_ALREADY_EXISTS ? Claim::Second : Claim::First;
 }
 
 bool SingleInstance::activateFirst() const
 {
-    const wxString property = wxString::FromUTF8(name);
-    Search search{property.wc_str()};
+    Search search{rendezvous->name.c_str()};
     EnumWindows(findMarked, reinterpret_cast<LPARAM>(&search));
     if (search.found == nullptr)
         return false;
@@ -66,7 +87,7 @@ bool SingleInstance::activateFirst() const
 void SingleInstance::markMainWindow(wxWindow& window)
 {
     const HWND handle = window.GetHWND();
-    const std::wstring property = wxString::FromUTF8(name).ToStdWstring();
+    const std::wstring property = rendezvous->name;
     SetPropW(handle, property.c_str(), reinterpret_cast<HANDLE>(1));
     window.Bind(wxEVT_DESTROY, [handle, property, &window](wxWindowDestroyEvent& event) {
         if (event.GetEventObject() == &window)

@@ -60,7 +60,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         abort();
     if (!textOk)
         return 0;
-    const int count = dataType == 0 ? tonvale::MeasurementRecord::spectralValues : 3;
+    // The lines say what they carry, whatever was asked for.
+    if (texts.dataType() != numbers.dataType())
+        abort();
+    const int count = texts.dataType() == 0 ? tonvale::MeasurementRecord::spectralValues : 3;
     for (int i = 0; i < texts.lineCount(); ++i) {
         for (int k = 0; k < count; ++k) {
             const std::string& text = texts.valueText(i, k);

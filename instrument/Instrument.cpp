@@ -4,13 +4,13 @@
 #include "MeasurementRecord.h"
 #include "Messages.h"
 #include "PropertyFile.h"
+#include "Reply.h"
 #include "Strings.h"
 
 #include "termin/SerialPort.h"
 
 #include <wx/utils.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <thread>
@@ -21,7 +21,6 @@ namespace {
 
 constexpr auto commandPause = std::chrono::milliseconds(100);
 
-constexpr int msgNotConnected = 102;
 constexpr int msgZeroFailed = 122;
 constexpr int msgWhiteFailed = 123;
 constexpr int msgCalibrated = 126;
@@ -32,71 +31,6 @@ constexpr int msgUnsupported = 147;
 constexpr int msgMeasureFailed = 148;
 constexpr int msgUnexpected = 159;
 constexpr int msgNoAccess = 160;
-
-// Reply codes of class OK that are warnings: the reply still counts.
-constexpr std::pair<int, int> warningMessages[] = {
-    {2, 104}, {3, 105}, {4, 106}, {5, 107}, {9, 108}};
-// Reply codes of class ER that have a message of their own.
-constexpr std::pair<int, int> errorMessages[] = {
-    {0, 109},  {2, 110},  {5, 111},  {7, 112},  {8, 113},  {10, 114}, {11, 115},
-    {13, 116}, {15, 117}, {20, 118}, {24, 119}, {25, 120}, {27, 121}};
-
-struct Judgement {
-    bool success;
-    int message; // 0: none
-};
-
-// Message of number in table, or 0.
-template <std::size_t N>
-int messageFor(const std::pair<int, int> (&table)[N], int number)
-{
-    const auto* row = std::find_if(std::begin(table), std::end(table),
-                                   [number](const auto& entry) { return entry.first == number; });
-    return row == std::end(table) ? 0 : row->second;
-}
-
-std::string_view field(std::string_view line, std::size_t position, std::size_t length)
-{
-    return position < line.size() ? line.substr(position, length) : std::string_view();
-}
-
-// A reply field read as atoi reads it; a field missing from a short line
-// reads 0.
-int fieldNumber(std::string_view line, std::size_t position, std::size_t length)
-{
-    return leadingInt(field(line, position, length));
-}
-
-Judgement judge(std::string_view reply)
-{
-    const std::string_view code = reply.substr(0, 4);
-    if (code.empty())
-        return {false, 0};
-    const std::string_view kind = code.substr(0, 2);
-    const std::string_view digits = field(code, 2, 2);
-    const int number = leadingInt(digits);
-    if (kind == "OK") {
-        if (number == 0)
-            return digits == "00" ? Judgement{true, 0} : Judgement{false, msgUnexpected};
-        const int warning = messageFor(warningMessages, number);
-        return warning != 0 ? Judgement{true, warning} : Judgement{false, msgUnexpected};
-    }
-    if (kind == "ER") {
-        const int error = messageFor(errorMessages, number);
-        return {false, error != 0 ? error : msgNotConnected};
-    }
-    return {false, msgUnexpected};
-}
-
-// Whether line can be the reply to a command that carries no data, rather
-// than a data line (its values follow commas) or the rest of one that a
-// cancelled wait cut short.
-bool isPlainReply(std::string_view line)
-{
-    if (line.find(',') != std::string_view::npos)
-        return false;
-    return line.empty() || line.starts_with("OK") || line.starts_with("ER");
-}
 
 // The link's receive time-out for the life of the scope; every way out goes
 // back to the time-out of ordinary commands.
@@ -232,7 +166,7 @@ bool Instrument::exchange(const std::string& command, std::string& reply)
 
 bool Instrument::checkResponse(std::string_view code)
 {
-    const Judgement judgement = judge(code);
+    const ReplyJudgement judgement = judgeReply(code);
     if (judgement.message != 0)
         showMessage(judgement.message);
     return judgement.success;
@@ -243,7 +177,7 @@ bool Instrument::identify(std::string& model)
     std::string reply;
     if (!exchange("IDR\r\n", reply) || reply.empty())
         return false;
-    const std::string_view productId = field(reply, 5, 2);
+    const std::string_view productId = replyField(reply, 5, 2);
     switch (leadingInt(productId)) {
     case 3:
         model = "SX-4810k";
@@ -262,12 +196,12 @@ bool Instrument::readConditions(int& area, int& both, int& componentIndex, int& 
     std::string reply;
     if (!exchange("CPR\r\n", reply) || reply.empty())
         return false;
-    const int mode = fieldNumber(reply, 7, 1);
+    const int mode = replyNumber(reply, 7, 1);
     if (mode < 0 || mode >= int(lineCountTable.size())) {
         showMessage(msgUnexpected);
         return false;
     }
-    area = fieldNumber(reply, 5, 1);
+    area = replyNumber(reply, 5, 1);
     both = mode % 2;
     componentIndex = both == 1 ? 2 : 0;
     uvIndex = 0;
@@ -287,9 +221,9 @@ bool Instrument::readCalibrationState(int& area, int& both, int& componentIndex,
         showMessage(msgUnexpected);
         return false;
     }
-    const std::string_view flags = field(reply, 9, 8);
+    const std::string_view flags = replyField(reply, 9, 8);
     const std::size_t slot = calibrationSlotTable[9 * area + 3 * componentIndex + uvIndex];
-    state = leadingInt(field(flags, slot, 1));
+    state = leadingInt(replyField(flags, slot, 1));
     return true;
 }
 
@@ -321,7 +255,7 @@ bool Instrument::waitReady()
             link->recvString(reply);
             if (reply.empty())
                 return false;
-        } while (fieldNumber(reply, 5, 2) != 0);
+        } while (replyNumber(reply, 5, 2) != 0);
     } catch (const termin::SerialPortException& failure) {
         showFailure(failure);
         return false;
@@ -445,9 +379,21 @@ bool Instrument::disableRemote()
     std::string reply;
     try {
         send("SWD\r\n");
-        do
+        // Data lines of a button pressed as the wait ended come before the
+        // reply and are passed over, for no longer than one command may
+        // take: an instrument that keeps sending data is not answering.
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(commandTimeout);
+        for (;;) {
+            const auto left = std::chrono::ceil<std::chrono::seconds>(end - std::chrono::steady_clock::now());
+            if (left.count() <= 0) {
+                showMessage(msgUnexpected);
+                return false;
+            }
+            const TimeoutScope remaining(*link, static_cast<int>(left.count()));
             link->recvString(reply);
-        while (!isPlainReply(reply));
+            if (!isDataLineOrRest(reply))
+                break;
+        }
     } catch (const termin::SerialPortException& failure) {
         showFailure(failure);
         return false;
@@ -557,10 +503,20 @@ bool Instrument::measure(int dataType, int illuminant, int observer, int destina
         showMessage(msgMeasureFailed);
         return false;
     }
-    if (!measured || !record.parseLines(dataType, destination, area, both, lines))
+    if (!measured || !decodeLines(dataType, destination, area, both))
         return false;
     record.stampDateTime();
     return true;
+}
+
+bool Instrument::decodeLines(int dataType, int destination, int area, int both)
+{
+    // The codes were fine but the values are not: the measurement could not
+    // be completed, as with a failing code.
+    if (record.parseLines(dataType, destination, area, both, lines))
+        return true;
+    showMessage(msgMeasureFailed);
+    return false;
 }
 
 bool Instrument::remoteMeasure(int dataType, int destination)
@@ -583,8 +539,7 @@ bool Instrument::remoteMeasure(int dataType, int destination)
         showMessage(msgMeasureFailed);
         return false;
     }
-    if (!enableRemote(both) || !disableRemote() ||
-        !record.parseLines(dataType, destination, area, both, lines))
+    if (!enableRemote(both) || !disableRemote() || !decodeLines(dataType, destination, area, both))
         return false;
     record.stampDateTime();
     return true;

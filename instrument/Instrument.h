@@ -84,7 +84,9 @@ public:
     // data switches remote measurement off again.
     virtual bool enableRemote(int both);
     // Switches remote measurement off; data lines still arriving from the
-    // instrument are passed over, so that none is later taken for a reply.
+    // instrument are passed over, so that none is later taken for a reply,
+    // for no longer than the command time-out in all (then message 159).
+    // Any other line is judged as the reply.
     virtual bool disableRemote();
 
     virtual bool calibrateZero();
@@ -95,13 +97,15 @@ public:
     // A measurement started from the PC: dataType 0 spectral, 1 L*a*b*
     // (illuminant 0-10, observer 0 10°, 1 2°); the lines are decoded into
     // the record as the destination's value kind and time-stamped. Any other
-    // data type is refused once the instrument has been checked.
+    // data type is refused once the instrument has been checked; lines
+    // whose values cannot be decoded fail with message 148.
     virtual bool measure(int dataType, int illuminant, int observer, int destination);
     // A measurement started with the instrument's button, on the remote
     // worker thread. After true the record holds the decoded lines and time
-    // stamp exactly as after measure(); the lines are decoded as dataType
-    // (which must match what the instrument's button sends) into the value
-    // kind of destination, with the area and both flag read at the start.
+    // stamp exactly as after measure(); the lines are decoded into the value
+    // kind of destination, with the area and both flag read at the start,
+    // as the data type they carry (the button sends what the instrument is
+    // set to, which need not be dataType; the record tells which it was).
     // Data types are refused as by measure().
     bool remoteMeasure(int dataType, int destination);
     // Ends the remote wait of remoteMeasure early; any thread may call it.
@@ -119,6 +123,8 @@ private:
     bool prepareCalibratedMeasurement(int& area, int& both);
     bool runCalibration(const char* command, bool isWhite, bool skipEnabled, int failureMessage);
     bool receiveDataLines(int count);
+    // The received lines into the record; message 148 when they cannot be.
+    bool decodeLines(int dataType, int destination, int area, int both);
     // One data line of a remote measurement; false when the wait was cancelled.
     bool waitForLine(std::string& line);
     void send(const std::string& command);

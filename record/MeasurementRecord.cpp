@@ -1,5 +1,6 @@
 #include "MeasurementRecord.h"
 
+#include "DataLine.h"
 #include "Messages.h"
 #include "SpreadsheetOutput.h"
 #include "Strings.h"
@@ -48,6 +49,15 @@ int valueCount(int dataType)
     case 1: return 3;
     default: return 0;
     }
+}
+
+// The data type whose lines carry count values, or -1.
+int dataTypeOf(std::size_t count)
+{
+    for (const int dataType : {0, 1})
+        if (count == static_cast<std::size_t>(valueCount(dataType)))
+            return dataType;
+    return -1;
 }
 
 // A string-table text with its "%d" filled with number.
@@ -133,23 +143,17 @@ bool MeasurementRecord::parseLines(int dataType, int valueKind, int area, int mo
         componentLabels[i] = !measured ? "0" : componentCodes[i] % 2 == 0 ? "SCI" : "SCE";
     }
 
-    const int count = valueCount(dataType);
-    if (count == 0 || lines.size() < static_cast<std::size_t>(lineCount_))
+    if (valueCount(dataType) == 0 || lines.size() < static_cast<std::size_t>(lineCount_))
         return false;
+    int received = -1;
     for (int i = 0; i < lineCount_; ++i) {
-        const std::string& line = lines[i];
-        // Each value follows a comma and has its point 2 to 4 characters
-        // after it and two decimals: 1.23, -1.23, 123.45, -12.34. The first
-        // search skips the line's first character.
-        std::size_t comma = 0;
-        std::size_t point = 0;
-        for (int k = 0; k < count; ++k) {
-            comma = line.find(',', comma + 1);
-            point = line.find('.', point + 1);
-            if (comma == std::string::npos || point == std::string::npos || point < comma + 2 ||
-                point > comma + 4)
-                return false;
-            const std::string text = line.substr(comma + 1, point - comma + 2);
+        const std::vector<std::string_view> texts = dataLineValues(lines[i]);
+        const int lineType = dataTypeOf(texts.size());
+        if (lineType < 0 || (received >= 0 && lineType != received))
+            return false;
+        received = lineType;
+        for (std::size_t k = 0; k < texts.size(); ++k) {
+            const std::string_view text = texts[k];
             if (valueKind == OutputSpreadsheet) {
                 values[i][k] = valueOf(text);
             } else if (valueKind == OutputText) {
@@ -164,6 +168,7 @@ bool MeasurementRecord::parseLines(int dataType, int valueKind, int area, int mo
             }
         }
     }
+    dataType_ = received;
     return true;
 }
 
@@ -200,9 +205,8 @@ void MeasurementRecord::setSpecularFilter(int gloss)
 bool MeasurementRecord::setOutputFlags(int numberOn, int name, int dateTime, int area, int component, int commentOn)
 {
     const std::array<int, 6> switches{numberOn, name, dateTime, area, component, commentOn};
-    const bool unchanged = outputSwitches == switches;
     outputSwitches = switches;
-    return unchanged;
+    return written && written->switches == switches;
 }
 
 std::string MeasurementRecord::makeName()
@@ -233,7 +237,17 @@ bool MeasurementRecord::passesFilter(int line) const
 
 bool MeasurementRecord::switchOn(std::size_t i) const
 {
-    return outputSwitches && (*outputSwitches)[i] == 1;
+    return outputSwitches[i] == 1;
+}
+
+bool MeasurementRecord::layoutChanged(bool unchanged, int dataType) const
+{
+    return !unchanged || !written || written->dataType != dataType;
+}
+
+void MeasurementRecord::markWritten(int dataType)
+{
+    written = Layout{outputSwitches, dataType};
 }
 
 void MeasurementRecord::writeToText(bool unchanged, int dataType)
@@ -244,7 +258,7 @@ void MeasurementRecord::writeToText(bool unchanged, int dataType)
 
     // The comment switch at 1 ends a line with the comment, at 0 without its
     // last tab; any other value leaves the tab and writes no comment.
-    const int commentSetting = outputSwitches ? (*outputSwitches)[commentSwitch] : 0;
+    const int commentSetting = outputSwitches[commentSwitch];
     auto finish = [commentSetting](std::string& line, const std::string& comment) {
         if (commentSetting == 1)
             line += comment;
@@ -252,7 +266,7 @@ void MeasurementRecord::writeToText(bool unchanged, int dataType)
             line.pop_back();
     };
 
-    if (number == 1 || !unchanged) {
+    if (number == 1 || layoutChanged(unchanged, dataType)) {
         textWindow->appendLine(namePrefix);
         textWindow->appendLine("");
         textWindow->appendLine("\t" + strings().get(dataType == 0 ? reflectanceId : labId));
@@ -269,6 +283,7 @@ void MeasurementRecord::writeToText(bool unchanged, int dataType)
         finish(titles, strings().get(commentTitleId));
         textWindow->appendLine(titles);
     }
+    markWritten(dataType);
 
     for (int i = 0; i < lineCount_; ++i) {
         if (!passesFilter(i))
@@ -300,10 +315,11 @@ bool MeasurementRecord::writeToSpreadsheet(bool unchanged, int dataType)
     if (number == 1 || !same) {
         if (!writeSheetTitles(1, 1, dataType))
             return false;
-    } else if (!unchanged) {
+    } else if (layoutChanged(unchanged, dataType)) {
         if (!writeSheetTitles(1, spreadsheet->nextRow(), dataType))
             return false;
     }
+    markWritten(dataType);
     for (int i = 0; i < lineCount_; ++i)
         if (passesFilter(i) && !writeSheetRow(i, dataType))
             return false;

@@ -39,11 +39,15 @@ public:
     MeasurementRecord(const MeasurementRecord&) = delete;
     MeasurementRecord& operator=(const MeasurementRecord&) = delete;
 
-    // Decodes the data lines of a measurement: dataType 0 spectral (39
-    // values a line) or 1 L*a*b* (3 values), valueKind OutputSpreadsheet
-    // (numbers) or OutputText (texts), area 0 "MAV" or 1 "SAV", mode 0..5.
-    // False for a malformed line, an unknown data type or mode, or fewer
-    // lines than the mode measures; lines decoded before stay.
+    // Decodes the data lines of a measurement asked for as dataType (0
+    // spectral, 1 L*a*b*) into valueKind OutputSpreadsheet (numbers) or
+    // OutputText (texts); area 0 "MAV" or 1 "SAV", mode 0..5. The lines
+    // themselves say what they carry: 39 values a line are spectral data, 3
+    // are L*a*b*, whichever was asked for (the instrument's button sends
+    // what it was set to), and dataType() then tells which. False for a
+    // line of any other shape, lines of different data types, an unknown
+    // data type or mode, or fewer lines than the mode measures; lines
+    // decoded before a bad one stay, the bad one is not read in part.
     virtual bool parseLines(int dataType, int valueKind, int area, int mode,
                             std::span<const std::string> lines);
 
@@ -55,8 +59,10 @@ public:
     void setSpecularFilter(int gloss);
 
     // Stores the six output switches (number, name, date-time, area,
-    // component, comment); true when they equal those of the previous call.
-    // The first call always reports a change.
+    // component, comment) of the coming output; true when they equal those
+    // of the last output that happened. A measurement that is stopped or
+    // fails before its output leaves the change for the next one. Before
+    // the first output it always reports a change.
     bool setOutputFlags(int number, int name, int dateTime, int area, int component, int comment);
 
     // With automatic naming, the name made of prefix and number ("Lot_No.5",
@@ -68,13 +74,15 @@ public:
     const std::string& comment() const { return comment_; }
 
     // Writes the measurement to the text window: a header block when the
-    // number is 1 or the switches changed, then one tab-separated line for
-    // each data line that passes the specular filter.
+    // number is 1, the switches changed (unchanged false) or the data type
+    // is not the last output's, then one tab-separated line for each data
+    // line that passes the specular filter.
     void writeToText(bool unchanged, int dataType);
 
     // Writes the measurement to the spreadsheet output's destination: a
     // title row when the number is 1 or the destination changed (at row 1)
-    // or the switches changed (below the last row), then one row for each
+    // or the switches or the data type changed (below the last row), then
+    // one row for each
     // data line that passes the specular filter. False, after message 140,
     // when the destination cannot be written, before or part-way: a single
     // cell that fails while its workbook and worksheet are still there is
@@ -94,6 +102,8 @@ public:
     bool writeSheetRow(int line, int dataType);
 
     int lineCount() const { return lineCount_; }
+    // The data type of the lines last decoded: 0 spectral, 1 L*a*b*.
+    int dataType() const { return dataType_; }
     double value(int line, int index) const { return values[line][index]; }
     const std::string& valueText(int line, int index) const { return valueTexts[line][index]; }
     int componentCode(int line) const { return componentCodes[line]; }
@@ -111,6 +121,16 @@ private:
     // After a write failed: true when the destination is still there (the
     // failure was the item's own); false, after message 140, when it is gone.
     bool destinationStays();
+    // Whether the coming output's columns differ from the last output's, so
+    // that a header block or title row is due.
+    bool layoutChanged(bool unchanged, int dataType) const;
+    // An output happened: its switches and data type are the last ones.
+    void markWritten(int dataType);
+
+    struct Layout {
+        std::array<int, 6> switches;
+        int dataType;
+    };
 
     SpreadsheetOutput* spreadsheet;
     TextOutputWindow* textWindow;
@@ -121,6 +141,7 @@ private:
     std::string currentName;
     int specularFilter = 0;
     int lineCount_ = 0;
+    int dataType_ = 0;
     std::string outputName_;
     std::string comment_;
     std::string dateTime_;
@@ -130,7 +151,8 @@ private:
     std::array<std::array<double, spectralValues>, maxLines> values{};
     std::array<std::array<std::string, spectralValues>, maxLines> valueTexts;
     std::array<int, maxLines> componentCodes{};
-    std::optional<std::array<int, 6>> outputSwitches;
+    std::array<int, 6> outputSwitches{};
+    std::optional<Layout> written;
 };
 
 } // namespace tonvale

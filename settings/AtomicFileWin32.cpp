@@ -1,9 +1,9 @@
-// Replacing a file atomically on Windows: a temporary file beside the target,
-// flushed to the disk, then put in the target's place by ReplaceFileW (which
-// keeps the target's attributes and security) or, for a new file, by
-// MoveFileExW. A read-only target is refused by both, and stays as it was.
+// The files behind writeFileAtomically on Windows: a temporary file beside
+// the target, flushed to the disk, then put in the target's place by
+// ReplaceFileW (which keeps the target's attributes and security) or, for a
+// new file, by MoveFileExW.
 
-#include "AtomicFile.h"
+#include "AtomicFilePlatform.h"
 #include "Win32Error.h"
 
 #include <wx/string.h>
@@ -12,8 +12,13 @@
 
 #include <windows.h>
 
-namespace tonvale {
+namespace tonvale::platform {
 namespace {
+
+std::wstring wide(const std::string& path)
+{
+    return wxString::FromUTF8(path).ToStdWstring();
+}
 
 std::error_code writeAll(HANDLE file, std::string_view bytes)
 {
@@ -26,12 +31,51 @@ std::error_code writeAll(HANDLE file, std::string_view bytes)
     return {};
 }
 
+std::wstring directoryOf(const std::wstring& path)
+{
+    const auto slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? L"." : path.substr(0, slash);
+}
+
+// Whether this user may make a file in directory: the attributes say
+// nothing of a folder's permissions, so try it.
+bool mayCreateFilesIn(const std::wstring& directory)
+{
+    const std::wstring probe = directory + L"\\.tonvale-probe-" + std::to_wstring(GetCurrentProcessId());
+    const HANDLE file = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    CloseHandle(file);
+    return true;
+}
+
 } // namespace
 
-std::error_code writeFileAtomically(const std::string& path, std::string_view contents)
+SaveTarget inspectSaveTarget(const std::string& path)
+{
+    const std::wstring file = wide(path);
+    SaveTarget target;
+    const DWORD attributes = GetFileAttributesW(file.c_str());
+    target.exists = attributes != INVALID_FILE_ATTRIBUTES;
+    target.directoryWritable = mayCreateFilesIn(directoryOf(file));
+    // ReplaceFileW gives the new file the old one's attributes and security.
+    target.ownerKept = true;
+    if (target.exists && (attributes & FILE_ATTRIBUTE_READONLY) == 0) {
+        const HANDLE handle = CreateFileW(file.c_str(), GENERIC_WRITE,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        target.writable = handle != INVALID_HANDLE_VALUE;
+        if (target.writable)
+            CloseHandle(handle);
+    }
+    return target;
+}
+
+std::error_code replaceFile(const std::string& path, std::string_view contents)
 {
     static std::atomic<unsigned> counter{0};
-    const std::wstring target = wxString::FromUTF8(path).ToStdWstring();
+    const std::wstring target = wide(path);
     std::wstring temporary;
     HANDLE file = INVALID_HANDLE_VALUE;
     while (file == INVALID_HANDLE_VALUE) {
@@ -62,4 +106,27 @@ std::error_code writeFileAtomically(const std::string& path, std::string_view co
     return error;
 }
 
-} // namespace tonvale
+std::error_code overwriteFile(const std::string& path, std::string_view contents)
+{
+    const HANDLE file = CreateFileW(wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return lastWin32Error();
+    // Cut only after everything is written, so that the file is never empty
+    // on the way.
+    std::error_code error = writeAll(file, contents);
+    if (!error && !SetEndOfFile(file))
+        error = lastWin32Error();
+    if (!error && !FlushFileBuffers(file))
+        error = lastWin32Error();
+    if (!CloseHandle(file) && !error)
+        error = lastWin32Error();
+    return error;
+}
+
+std::error_code accessDenied()
+{
+    return {int(ERROR_ACCESS_DENIED), win32Category()};
+}
+
+} // namespace tonvale::platform

@@ -4,12 +4,40 @@
 #include <wx/msgdlg.h>
 #include <wx/toplevel.h>
 
+#include <atomic>
+#include <cstdio>
+
 namespace uikit {
+namespace {
+
+std::atomic<bool> boxesEnded{false};
+
+// True, after writing the text where it can still be read, once the boxes
+// have ended.
+bool setAside(const std::string& text)
+{
+    if (!boxesEnded)
+        return false;
+    std::fprintf(stderr, "%s\n", text.c_str());
+    return true;
+}
+
+} // namespace
+
+void endMessageBoxes()
+{
+    boxesEnded = true;
+}
 
 int messageBox(const std::string& text, const std::string& caption,
                MessageIcon icon, MessageButtons buttons)
 {
+    if (setAside(text))
+        return wxID_CANCEL;
     return runOnUiThread([&]() -> int {
+        // The program may have begun to end while the request waited.
+        if (setAside(text))
+            return wxID_CANCEL;
         long style = buttons == MessageButtons::OkCancel ? (wxOK | wxCANCEL) : wxOK;
         switch (icon) {
         case MessageIcon::Stop: style |= wxICON_ERROR; break;

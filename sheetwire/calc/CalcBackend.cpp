@@ -53,6 +53,8 @@ struct CalcBackend::State {
 
     bool connect()
     {
+        if (calc::pipeBelongsToOthers(pipeName))
+            return false;
         try {
             session = calc::Session::connect(pipeName, traffic, batched);
             return true;

@@ -10,6 +10,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -49,10 +50,35 @@ std::string singleInstancePipeName(const std::string& profileUrl)
 
 bool pipeAnswers(const std::string& pipeName)
 {
+    if (pipeBelongsToOthers(pipeName))
+        return false;
     // The same naming the office uses when it creates the pipe; opening
     // connects and fails on a pipe file nobody listens on.
     const osl::Pipe pipe(fromUtf8(pipeName), osl_Pipe_OPEN, osl::Security());
     return pipe.is();
+}
+
+bool pipeBelongsToOthers(const std::string& pipeName)
+{
+    // Where the office puts a pipe of this user: the first writable of /tmp
+    // and /var/tmp, else the directory its bootstrap names.
+    std::string directory;
+    if (access("/tmp", W_OK) == 0) {
+        directory = "/tmp";
+    } else if (access("/var/tmp", W_OK) == 0) {
+        directory = "/var/tmp";
+    } else {
+        localContext();
+        OUString configured;
+        if (rtl::Bootstrap::get("OSL_SOCKET_PATH", configured))
+            directory = toUtf8(configured);
+    }
+    const std::string path =
+        directory + "/OSL_PIPE_" + std::to_string(getuid()) + "_" + pipeName;
+    struct stat info {};
+    if (lstat(path.c_str(), &info) != 0)
+        return false;
+    return !S_ISSOCK(info.st_mode) || info.st_uid != geteuid();
 }
 
 namespace {

@@ -20,8 +20,15 @@ std::string singleInstancePipeName(const std::string& profileUrl);
 
 // Whether something accepts connections on the local pipe of this name (in
 // the office's per-user naming). A pipe file left behind by a crashed office
-// refuses connections and so does not count.
+// refuses connections and so does not count, nor does a pipe of another
+// user's.
 bool pipeAnswers(const std::string& pipeName);
+
+// Whether something lies where the office's local pipe of this name would
+// be that is not a socket of this user. The office keeps its pipes in a
+// directory every user may write to (/tmp): another user could put one
+// there first and be taken for the office.
+bool pipeBelongsToOthers(const std::string& pipeName);
 
 // The executable file program in the first directory of PATH that has one;
 // empty when none has.

@@ -7,6 +7,7 @@
 #include "DataTypeDialog.h"
 #include "Instrument.h"
 #include "MainDialog.h"
+#include "Layout.h"
 #include "MeasureInfoDialog.h"
 #include "PortDialog.h"
 #include "PropertyFile.h"
@@ -16,6 +17,7 @@
 #include "sheetwire/Automation.h"
 #include "sheetwire/MemorySpreadsheet.h"
 #include "TextOutputWindow.h"
+#include "WindowPing.h"
 
 
 #include <wx/choice.h>
@@ -23,9 +25,12 @@
 #include <wx/textctrl.h>
 #include <wx/xrc/xmlres.h>
 
+#include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 using namespace tonvale;
 namespace fs = std::filesystem;
@@ -79,6 +84,17 @@ protected:
         ASSERT_TRUE(started);
     }
 
+    // Started, measuring remotely into the text window with automatic naming.
+    PropertyFile& startForRemoteMeasurement()
+    {
+        startConnected();
+        PropertyFile& s = main->settings();
+        s.setInt("Chk_Remote", 1);
+        s.setInt("Chk_AutoNaming", 1);
+        selectDestination(2);
+        return s;
+    }
+
     void selectDestination(int index)
     {
         main->destinationList()->SetSelection(index);
@@ -100,6 +116,12 @@ protected:
     std::string settingsFile;
     MainDialog* main = nullptr;
 };
+
+TEST_F(MainWindowTest, EveryControlFitsItsCaptionAndNoneOverlaps)
+{
+    startConnected();
+    EXPECT_EQ(expectTidyLayout(*main->destinationList()->GetParent()), 3u);
+}
 
 TEST_F(MainWindowTest, FirstRunStoresTheDefaultsAndWritesNothingUntilExit)
 {
@@ -251,12 +273,10 @@ TEST_F(MainWindowTest, AutomaticNamingNeedsNoDialogAndTheLastNumberIsKept)
 
 TEST_F(MainWindowTest, ARemoteMeasurementArrivesWhenTheInstrumentsButtonIsPressed)
 {
-    startConnected();
-    PropertyFile& s = main->settings();
-    s.setInt("Chk_Remote", 1);
-    s.setInt("Chk_AutoNaming", 1);
-    s.setInt("Data_Type", 0);
-    selectDestination(2);
+    PropertyFile& s = startForRemoteMeasurement();
+    // The instrument's button sends spectral data, whatever is set here: the
+    // lines are written as what they are.
+    s.setInt("Data_Type", 1);
 
     wxTEST_DIALOG(main->measure(), ExpectDialog<RemoteMeasureDialog>([this](RemoteMeasureDialog& dlg) {
                       EXPECT_TRUE(pumpUntil([&] { return commandArrived("SWE"); }));
@@ -265,16 +285,129 @@ TEST_F(MainWindowTest, ARemoteMeasurementArrivesWhenTheInstrumentsButtonIsPresse
                       return 1;
                   }));
     EXPECT_EQ(s.getInt("Mes_Num"), 2);
-    EXPECT_NE(TextOutputWindow::instance().text().find("Sample_No.1"), std::string::npos);
+    const std::string text = TextOutputWindow::instance().text();
+    EXPECT_NE(text.find("\t反射率\r\n"), std::string::npos) << text;
+    const auto line = text.find("Sample_No.1");
+    ASSERT_NE(line, std::string::npos) << text;
+    const std::string first = text.substr(line, text.find("\r\n", line) - line);
+    EXPECT_EQ(std::count(first.begin(), first.end(), '\t'), 1 + 39) << first;
+}
+
+TEST_F(MainWindowTest, TheWindowStaysAliveWhileTheInstrumentIsSwitchedOffAfterACancel)
+{
+    PropertyFile& s = startForRemoteMeasurement();
+    ASSERT_TRUE(pumpUntil([&] { return nativeWindowId(*main) != 0; }));
+    const unsigned long window = nativeWindowId(*main);
+    {
+        // The idle window answers while this thread runs its event loop.
+        std::optional<std::chrono::milliseconds> answer;
+        std::atomic<bool> asked{false};
+        std::thread idle([&] {
+            answer = pingWindow(window, std::chrono::seconds(2));
+            asked = true;
+        });
+        pumpUntil([&] { return asked.load(); });
+        idle.join();
+        ASSERT_TRUE(answer) << "the idle window does not answer";
+    }
+
+    // The instrument does not answer the switch-off that follows the cancel:
+    // the worker waits a command time-out (10 s) for it. Meanwhile the window
+    // is asked three times whether it is alive.
+    std::vector<std::optional<std::chrono::milliseconds>> answers;
+    std::thread asker;
+    wxTEST_DIALOG(main->measure(),
+                  ExpectDialog<RemoteMeasureDialog>([&](RemoteMeasureDialog& dlg) {
+                      EXPECT_TRUE(pumpUntil([&] { return commandArrived("SWE"); }));
+                      sim.command("SILENT");
+                      asker = std::thread([&] {
+                          std::this_thread::sleep_for(std::chrono::seconds(1));
+                          for (int i = 0; i < 3; ++i) {
+                              answers.push_back(pingWindow(window, std::chrono::milliseconds(1500)));
+                              std::this_thread::sleep_for(std::chrono::milliseconds(500));
+                          }
+                      });
+                      press(dlg, wxID_CANCEL);
+                      return 1;
+                  }),
+                  ExpectMessage("測定を正常に終了することができませんでした。\n処理を中止します。"),
+                  ExpectMessage("通訊錯誤: 連接超時"));
+    asker.join();
+    ASSERT_EQ(answers.size(), 3u);
+    for (const auto& answer : answers)
+        EXPECT_TRUE(answer) << "the window did not answer within 1.5 s";
+    EXPECT_TRUE(commandArrived("SWD"));
+    EXPECT_EQ(s.getInt("Mes_Num"), 1);
+}
+
+TEST_F(MainWindowTest, AtTheEndOfTheSessionTheRemoteWorkerIsCancelledTheSettingsSavedAndTheLinkClosed)
+{
+    startForRemoteMeasurement();
+    ASSERT_FALSE(fs::exists(settingsFile));
+
+    // The session ends while the instrument waits for its button.
+    wxTEST_DIALOG(main->measure(), ExpectDialog<RemoteMeasureDialog>([&](RemoteMeasureDialog& dlg) {
+                      EXPECT_TRUE(pumpUntil([&] { return commandArrived("SWE"); }));
+                      main->endSession();
+                      EXPECT_TRUE(dlg.isCloseRequested());
+                      return 1;
+                  }),
+                  ExpectMessage("測定を正常に終了することができませんでした。\n処理を中止します。"));
+    EXPECT_TRUE(commandArrived("SWD"));
+    EXPECT_FALSE(Instrument::instance().isOpen());
+    const std::string file = readFile(settingsFile);
+    for (const char* key : {"Chk_Remote=1\r\n", "Mes_Num=1\r\n", "PosLeft_Main=", "PosBottom_Main="})
+        EXPECT_NE(file.find(key), std::string::npos) << key;
+}
+
+TEST_F(MainWindowTest, ASessionThatEndsBeforeStartUpIsDoneSavesNothing)
+{
+    std::ofstream(settingsFile, std::ios::binary) << "Mes_Num=7\r\n";
+    main = new MainDialog(settingsFile);
+    wxTEST_DIALOG(main->start(), ExpectDialog<termin::PortSetupDialog>([&](termin::PortSetupDialog& dlg) {
+                      main->endSession();
+                      press(dlg, wxID_CANCEL);
+                      return wxID_CANCEL;
+                  }));
+    EXPECT_EQ(readFile(settingsFile), "Mes_Num=7\r\n");
+}
+
+TEST_F(MainWindowTest, SwitchesChangedBeforeAMeasurementThatStoppedStillBringAHeader)
+{
+    startConnected();
+    PropertyFile& s = main->settings();
+    s.setInt("Data_Type", 1);
+    s.setInt("Chk_AutoNaming", 1);
+    selectDestination(2);
+    main->measure();
+    TextOutputWindow::instance().clear();
+
+    // The number column is switched on; then three measurements stop before
+    // their output.
+    s.setInt("Chk_Number", 1);
+    selectDestination(0);
+    wxTEST_DIALOG(main->measure(), ExpectMessage("出力先が指定されていません。\n処理を中止します。"));
+    selectDestination(2);
+    s.setInt("Chk_AutoNaming", 0);
+    wxTEST_DIALOG(main->measure(), ExpectDialog<MeasureInfoDialog>([](MeasureInfoDialog& dlg) {
+                      press(dlg, wxID_CANCEL);
+                      return wxID_CANCEL;
+                  }));
+    s.setInt("Chk_AutoNaming", 1);
+    sim.command("FLAGS 00000000");
+    wxTEST_DIALOG(main->measure(), ExpectMessage("現在の測定条件で校正されていません。\n測定を中止します。"));
+    sim.command("FLAGS 22222222");
+    EXPECT_EQ(TextOutputWindow::instance().text(), "");
+
+    main->measure();
+    const std::string text = TextOutputWindow::instance().text();
+    EXPECT_EQ(text.rfind("Sample\r\n\r\n\tL*a*b*\r\n測定No.\t測定値名\t測定日時\tL*\ta*\tb*\r\nNo.2\t", 0), 0u) << text;
+    EXPECT_EQ(s.getInt("Mes_Num"), 3);
 }
 
 TEST_F(MainWindowTest, CancellingARemoteMeasurementReturnsAndLeavesTheInstrumentOutOfRemoteMode)
 {
-    startConnected();
-    PropertyFile& s = main->settings();
-    s.setInt("Chk_Remote", 1);
-    s.setInt("Chk_AutoNaming", 1);
-    selectDestination(2);
+    PropertyFile& s = startForRemoteMeasurement();
 
     wxTEST_DIALOG(main->measure(), ExpectDialog<RemoteMeasureDialog>([this](RemoteMeasureDialog& dlg) {
                       EXPECT_TRUE(pumpUntil([&] { return commandArrived("SWE"); }));

@@ -1,5 +1,7 @@
 // The receive time-outs, in real time: a calibration reply may take up to
-// 31 s, every other command gets 10 s again afterwards.
+// 31 s, every other command gets 10 s again afterwards, and switching remote
+// measurement off takes no longer than one command however much data keeps
+// arriving.
 
 #include "InstrumentFixture.h"
 
@@ -71,6 +73,31 @@ TEST_F(InstrumentTest, AfterAFailedRemoteMeasurementCommandsTimeOutAfterTenSecon
     worker.join();
     EXPECT_FALSE(result);
     expectTenSecondTimeout(sim, instrument);
+}
+
+// The line at its real speed, so that data lines take their time.
+class PacedInstrumentTest : public InstrumentTest {
+protected:
+    PacedInstrumentTest() : InstrumentTest(sxsim::SimOptions{"COM1", true}) {}
+};
+
+TEST_F(PacedInstrumentTest, DataLinesThatKeepComingEndTheSwitchOffAfterTheCommandTimeOut)
+{
+    sim.command("FLAGS 22222222");
+    sim.command("CONDITIONS 0 0");
+    std::string acknowledgement;
+    EXPECT_NO_DIALOG(ASSERT_TRUE(instrument.exchange("SWE\r\n", acknowledgement)));
+    // Some 15 s of spectral lines at 9600 baud before the reply to SWD.
+    for (int i = 0; i < 65; ++i)
+        sim.command("PRESS");
+    const auto start = std::chrono::steady_clock::now();
+    bool result = true;
+    wxTEST_DIALOG(result = instrument.disableRemote(), ExpectMessage(unexpectedData));
+    const double seconds = secondsSince(start);
+    EXPECT_FALSE(result);
+    EXPECT_GE(seconds, Instrument::commandTimeout);
+    EXPECT_LT(seconds, Instrument::commandTimeout + 2.5);
+    EXPECT_EQ(instrument.receiveTimeout(), Instrument::commandTimeout);
 }
 
 } // namespace

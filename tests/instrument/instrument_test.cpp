@@ -330,6 +330,34 @@ TEST_F(InstrumentTest, DataLineCodesAreJudgedLineByLine)
     }
 }
 
+TEST_F(InstrumentTest, DataLinesWhoseValuesCannotBeDecodedFailTheMeasurementWithMessage148)
+{
+    struct Case {
+        const char* reply;
+        std::vector<std::string> messages;
+    };
+    const Case cases[] = {
+        {"REPLY OK00,1.00,22.50", {measureFailed}},
+        {"REPLY OK00,1.00,-123.45,2.00", {measureFailed}},
+        {"REPLY OK00,1.00,22.50,-3.25,7", {measureFailed}},
+        {"REPLY OK02,1.00,2.00,3.00,4.00,5.00", {lampLow, measureFailed}},
+    };
+    sim.command("FLAGS 22222222");
+    sim.command("CONDITIONS 0 0");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reply);
+        // The replies before the data line as the instrument gives them:
+        // status, identity, conditions, status, conditions set.
+        for (const char* before : {"OK00,00,,22222222", "OK00,03", "OK00,0,0", "OK00,00,,22222222", "OK00"})
+            sim.command(std::string("REPLY ") + before);
+        sim.command(c.reply);
+        record.stampDateTime(0);
+        expectMessages(c.messages, [&] { EXPECT_FALSE(instrument.measure(1, 0, 0, OutputText)); });
+        EXPECT_EQ(record.dateTime(), "01/01/70 00:00:00") << "a failed measurement is not stamped";
+        commands();
+    }
+}
+
 TEST_F(InstrumentTest, AClosedLinkIsReportedBeforeAnythingIsSent)
 {
     instrument.closePort();

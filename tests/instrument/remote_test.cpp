@@ -85,15 +85,20 @@ protected:
 
 TEST_F(RemoteTest, TheButtonsMeasurementIsDecodedAndStamped)
 {
+    // The button sends what the instrument is set to, which need not be
+    // the data type asked for: the lines are taken as what they are.
     struct Case {
         int dataType;
         int destination;
         const char* press;
         int commas;
+        int received;
     };
     const Case cases[] = {
-        {0, OutputText, "PRESS", 39},
-        {1, OutputSpreadsheet, "PRESS LAB 0 0", 3},
+        {0, OutputText, "PRESS", 39, 0},
+        {1, OutputSpreadsheet, "PRESS LAB 0 0", 3, 1},
+        {1, OutputText, "PRESS", 39, 0},
+        {0, OutputSpreadsheet, "PRESS LAB 0 0", 3, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.press);
@@ -111,6 +116,7 @@ TEST_F(RemoteTest, TheButtonsMeasurementIsDecodedAndStamped)
             EXPECT_EQ(std::count(data.begin(), data.end(), ','), c.commas) << data;
         }
         EXPECT_EQ(record.lineCount(), 2);
+        EXPECT_EQ(record.dataType(), c.received);
         EXPECT_EQ(record.componentLabel(1), "SCE");
         EXPECT_NE(record.dateTime(), unstamped);
         EXPECT_NE(sim.command("STATE").find("remote=0"), std::string::npos);
@@ -187,6 +193,44 @@ TEST_F(RemoteTest, AFailingDataLineShowsItsCodeAndSwitchesRemoteModeOff)
     EXPECT_EQ(commands(), remoteCommands);
     EXPECT_NE(sim.command("STATE").find("remote=0"), std::string::npos);
     expectCleanLine();
+}
+
+TEST_F(RemoteTest, ADataLineThatCannotBeDecodedFailsWithMessage148)
+{
+    wxTEST_DIALOG({
+        start();
+        awaitRemoteMode();
+        sim.command("REPLY OK00,1.00,22.50");
+        sim.command("PRESS LAB 0 0");
+        EXPECT_FALSE(finish());
+    }, ExpectMessage(measureFailed));
+    EXPECT_EQ(commands(), remoteCommands);
+    EXPECT_NE(sim.command("STATE").find("remote=0"), std::string::npos);
+    expectCleanLine();
+}
+
+TEST_F(RemoteTest, AnOddReplyToTheSwitchOffIsJudgedLikeAnyReply)
+{
+    std::string acknowledgement;
+    EXPECT_NO_DIALOG(ASSERT_TRUE(instrument.exchange("SWE\r\n", acknowledgement)));
+    struct Case {
+        const char* lines; // data lines still on their way, then the reply
+        bool success;
+        std::vector<std::string> messages;
+    };
+    const Case cases[] = {
+        {"XX00", false, {unexpectedData}},
+        {"OK00,1.00,22.50,-3.25\\r\\nER02", false, {"電池電圧低下エラー(ER02)"}},
+        // The rest of a line that a cancelled wait cut short.
+        {"22.50,-3.25\\r\\n-3.25\\r\\nOK00", true, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.lines);
+        sim.command(std::string("REPLY ") + c.lines);
+        const auto start = std::chrono::steady_clock::now();
+        expectMessages(c.messages, [&] { EXPECT_EQ(instrument.disableRemote(), c.success); });
+        EXPECT_LT(secondsSince(start), 2.0);
+    }
 }
 
 TEST_F(RemoteTest, NothingIsWaitedForWhenTheMeasurementCannotBeTaken)

@@ -66,6 +66,13 @@ TEST(ParseLines, GoodAndBadLines)
         {"no commas", 1, 0, {"OK00 1.00 2.00 3.00"}, false, {}},
         {"points close to the start but no comma", 1, 0, {"O..."}, false, {}},
         {"no points", 1, 0, {dataLine({"100", "200", "300"})}, false, {}},
+        {"a field that is no value between values", 1, 0, {"OK00,1.00,2,3.00,4.00"}, false, {}},
+        {"a value with three decimals", 1, 0, {dataLine({"1.000", "2.00", "3.00"})}, false, {}},
+        {"a sign alone before the point", 1, 0, {dataLine({"-.50", "2.00", "3.00"})}, false, {}},
+        {"a blank before a value", 1, 0, {dataLine({" 1.00", "2.00", "3.00"})}, false, {}},
+        {"more after the last value", 1, 0, {lab + ",XYZ"}, false, {}},
+        {"more after the line's CR", 1, 0, {lab + "\r "}, false, {}},
+        {"an empty value at the end", 1, 0, {lab + ","}, false, {}},
         {"a comma in the first column is not searched", 1, 0, {",1.00,2.00,3.00"}, false, {}},
         {"empty line", 1, 0, {""}, false, {}},
         {"39 spectral values", 0, 0, {dataLine(spectralTexts(39))}, true, spectralTexts(39)},
@@ -99,13 +106,50 @@ TEST(ParseLines, NumbersAreDecodedForTheWorksheet)
     EXPECT_EQ(record.valueText(0, 0), "");
 }
 
-TEST(ParseLines, AFailureKeepsTheLinesDecodedBeforeIt)
+TEST(ParseLines, AFailureKeepsTheLinesDecodedBeforeItAndReadsNoneInPart)
 {
     MeasurementRecord record(nullptr, ".");
-    const std::vector<std::string> lines{lab, dataLine({"1.00", "-123.45", "2.00"})};
+    const std::vector<std::string> lines{lab, dataLine({"7.00", "-123.45", "2.00"})};
     EXPECT_FALSE(record.parseLines(1, OutputText, 0, 1, lines));
     EXPECT_EQ(textsOf(record, 0, 3), (std::vector<std::string>{"1.00", "22.50", "-3.25"}));
-    EXPECT_EQ(textsOf(record, 1, 1), (std::vector<std::string>{"1.00"}));
+    EXPECT_EQ(textsOf(record, 1, 3), (std::vector<std::string>{"", "", ""}));
+}
+
+TEST(ParseLines, TheLinesSayWhichDataTypeTheyCarry)
+{
+    const std::string spectral = dataLine(spectralTexts(39));
+    struct Case {
+        const char* what;
+        int asked;
+        int mode;
+        std::vector<std::string> lines;
+        bool ok;
+        int received; // when ok
+    };
+    const Case cases[] = {
+        {"L*a*b* as asked", 1, 0, {lab}, true, 1},
+        {"spectral as asked", 0, 0, {spectral}, true, 0},
+        {"spectral data when L*a*b* was asked for", 1, 0, {spectral}, true, 0},
+        {"L*a*b* when spectral data was asked for", 0, 1, {lab, lab2}, true, 1},
+        {"five values are neither", 1, 0, {dataLine({"1.00", "2.00", "3.00", "4.00", "5.00"})}, false, 0},
+        {"40 values are neither", 0, 0, {spectral + ",1.00"}, false, 0},
+        {"one measurement of two data types", 0, 1, {spectral, lab}, false, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (const int kind : {OutputText, OutputSpreadsheet}) {
+            MeasurementRecord record(nullptr, ".");
+            EXPECT_EQ(record.parseLines(c.asked, kind, 0, c.mode, c.lines), c.ok);
+            if (c.ok) {
+                EXPECT_EQ(record.dataType(), c.received);
+            }
+        }
+    }
+
+    // The values are those of the line, never the first three of a longer one.
+    MeasurementRecord record(nullptr, ".");
+    ASSERT_TRUE(record.parseLines(1, OutputText, 0, 0, std::vector<std::string>{spectral}));
+    EXPECT_EQ(textsOf(record, 0, 39), spectralTexts(39));
 }
 
 TEST(ParseLines, ModesAndAreas)
@@ -246,14 +290,23 @@ TEST(MeasurementRecord, Naming)
     EXPECT_EQ(record.comment(), "a comment");
 }
 
-TEST(MeasurementRecord, OutputFlagsReportWhetherTheyChanged)
+TEST(MeasurementRecord, OutputFlagsReportWhetherTheyDifferFromTheLastOutput)
 {
-    MeasurementRecord record(nullptr, ".");
-    EXPECT_FALSE(record.setOutputFlags(0, 0, 0, 0, 0, 0)) << "the first call always reports a change";
+    TextOutputWindow& window = TextOutputWindow::instance();
+    MeasurementRecord record(&window, ".");
+    ASSERT_TRUE(record.parseLines(1, OutputText, 0, 0, std::vector<std::string>{lab}));
+    record.setNaming(2, "", 0);
+    EXPECT_FALSE(record.setOutputFlags(0, 0, 0, 0, 0, 0)) << "before any output, always a change";
+    EXPECT_FALSE(record.setOutputFlags(0, 0, 0, 0, 0, 0)) << "still no output";
+    record.writeToText(false, 1);
     EXPECT_TRUE(record.setOutputFlags(0, 0, 0, 0, 0, 0));
     EXPECT_FALSE(record.setOutputFlags(0, 0, 0, 0, 0, 1));
+    // A measurement stopped before its output leaves the change in place.
+    EXPECT_FALSE(record.setOutputFlags(0, 0, 0, 0, 0, 1));
+    record.writeToText(false, 1);
     EXPECT_TRUE(record.setOutputFlags(0, 0, 0, 0, 0, 1));
     EXPECT_FALSE(record.setOutputFlags(2, 0, 0, 0, 0, 1));
+    window.clear();
 }
 
 // --- text layout -----------------------------------------------------------
@@ -365,4 +418,45 @@ TEST_F(TextLayout, TheSpecularFilterWritesOnlySceLines)
     measure(1, 1, {lab, lab2});
     record.writeToText(record.setOutputFlags(0, 0, 0, 0, 1, 0), 1);
     EXPECT_EQ(written(), "SCI\t1.00\t22.50\t-3.25\r\n" + sce);
+}
+
+TEST_F(TextLayout, AChangeThatNoOutputShowedStillBringsTheHeader)
+{
+    measure(1, 0, {lab});
+    record.writeToText(record.setOutputFlags(0, 0, 0, 0, 0, 0), 1);
+    written();
+    // Switches changed, then the measurement stopped before its output
+    // (no destination, a cancelled dialog, a failed measurement).
+    record.setNaming(2, "Lot", 1);
+    record.setOutputFlags(1, 0, 0, 0, 0, 0);
+    // The next one, with the same new switches, still starts a header.
+    record.setNaming(3, "Lot", 1);
+    record.writeToText(record.setOutputFlags(1, 0, 0, 0, 0, 0), 1);
+    EXPECT_EQ(written(), labHeader + "測定No.\tL*\ta*\tb*\r\nNo.3\t1.00\t22.50\t-3.25\r\n");
+}
+
+TEST_F(TextLayout, LinesOfAnotherDataTypeAreWrittenAsWhatTheyAreUnderTheirOwnHeader)
+{
+    measure(1, 0, {lab});
+    record.writeToText(record.setOutputFlags(0, 0, 0, 0, 0, 0), 1);
+    written();
+
+    // L*a*b* was asked for, the instrument sent spectral data.
+    const auto values = spectralTexts(39);
+    measure(1, 0, {dataLine(values)});
+    ASSERT_EQ(record.dataType(), 0);
+    record.setNaming(2, "Lot", 1);
+    record.writeToText(record.setOutputFlags(0, 0, 0, 0, 0, 0), record.dataType());
+    std::string titles, line;
+    for (int k = 0; k < 39; ++k) {
+        titles += (k ? "\t" : "") + std::to_string(360 + 10 * k);
+        line += (k ? "\t" : "") + values[k];
+    }
+    EXPECT_EQ(written(), "Lot\r\n\r\n\t反射率\r\n" + titles + "\r\n" + line + "\r\n");
+
+    // And back: the data type changed again, so does the header.
+    measure(1, 0, {lab});
+    record.setNaming(3, "Lot", 1);
+    record.writeToText(record.setOutputFlags(0, 0, 0, 0, 0, 0), record.dataType());
+    EXPECT_EQ(written(), labHeader + "L*\ta*\tb*\r\n1.00\t22.50\t-3.25\r\n");
 }

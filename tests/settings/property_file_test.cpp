@@ -227,33 +227,3 @@ TEST(PropertyFile, SaveIntoAVanishedDirectoryIsReported)
                                 " に書き込むことができませんでした。\n" + std::strerror(ENOTDIR)));
     EXPECT_EQ(dir.read("settings"), "a file where the directory was");
 }
-
-TEST(AtomicFile, ReplacesTheFileAndKeepsItsPermissions)
-{
-    TempDir dir;
-    dir.write("f", "old contents");
-    ::chmod(dir.path("f").c_str(), 0640);
-    EXPECT_FALSE(tonvale::writeFileAtomically(dir.path("f"), "new"));
-    EXPECT_EQ(dir.read("f"), "new");
-    struct stat info {};
-    ::stat(dir.path("f").c_str(), &info);
-    EXPECT_EQ(info.st_mode & 07777, 0640u);
-    EXPECT_EQ(dir.entryCount(), 1u);
-
-    EXPECT_FALSE(tonvale::writeFileAtomically(dir.path("fresh"), ""));
-    EXPECT_EQ(dir.read("fresh"), "");
-}
-
-TEST(AtomicFile, AFailedWriteReportsTheReasonAndChangesNothing)
-{
-    TempDir dir;
-    dir.write("f", "old");
-    std::error_code error;
-    {
-        FileSizeLimit limit(10);
-        error = tonvale::writeFileAtomically(dir.path("f"), std::string(100, 'n'));
-    }
-    EXPECT_EQ(error, std::error_code(EFBIG, std::system_category()));
-    EXPECT_EQ(dir.read("f"), "old");
-    EXPECT_EQ(dir.entryCount(), 1u);
-}

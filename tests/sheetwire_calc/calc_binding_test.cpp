@@ -16,6 +16,7 @@
 #include <wx/timer.h>
 #include <wx/utils.h>
 
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <sys/wait.h>
@@ -109,6 +110,57 @@ TEST(CalcBinding, NothingRunningMeansNoOfficeAndNoneIsStarted)
     // Nothing was started behind our back.
     std::this_thread::sleep_for(1s);
     EXPECT_TRUE(office.pids().empty());
+}
+
+TEST(CalcBinding, APipeOfAnotherUserIsNotTakenForTheOffice)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "a pipe of another user needs root";
+    TestOffice office;
+    // Another user listens where our pipes would be, in the shared /tmp.
+    std::vector<int> listeners;
+    for (const std::string& name : {office.pipeName, TestOffice::singleInstancePipe(office.profileUrl)}) {
+        const std::string path = TestOffice::pipePath(name);
+        const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        path.copy(address.sun_path, sizeof address.sun_path - 1);
+        ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0) << path;
+        ASSERT_EQ(listen(fd, 4), 0);
+        ASSERT_EQ(chown(path.c_str(), 65534, 65534), 0);
+        listeners.push_back(fd);
+    }
+    // Whoever connects is hung up on at once, and counted.
+    std::atomic<int> connections{0};
+    std::atomic<bool> stop{false};
+    std::thread other([&] {
+        while (!stop) {
+            std::vector<pollfd> fds;
+            for (const int fd : listeners)
+                fds.push_back({fd, POLLIN, 0});
+            if (poll(fds.data(), fds.size(), 50) <= 0)
+                continue;
+            for (const auto& ready : fds) {
+                if (ready.revents == 0)
+                    continue;
+                const int peer = accept(ready.fd, nullptr, nullptr);
+                if (peer >= 0) {
+                    ++connections;
+                    close(peer);
+                }
+            }
+        }
+    });
+
+    CalcBackend backend(office.office());
+    EXPECT_FALSE(backend.IsRunning());
+    EXPECT_EQ(backend.AttachRunning(), nullptr);
+    stop = true;
+    other.join();
+    for (const int fd : listeners)
+        close(fd);
+    EXPECT_EQ(connections.load(), 0);
+    EXPECT_TRUE(office.pids().empty()) << "an office was started";
 }
 
 TEST(CalcBinding, AnOfficeRunningWithoutOurPipeIsAskedToAcceptUs)

@@ -290,6 +290,27 @@ TEST_F(WorksheetLayoutTest, TitlesComeForNumberOneOrAnotherDestinationAtRowOneAn
     }
 }
 
+TEST_F(WorksheetLayoutTest, NewTitlesComeForChangesNoRowShowedYetAndForAnotherDataType)
+{
+    ASSERT_TRUE(measure(1, 1, allOn));
+    // Switches changed, then the measurement stopped before its output.
+    record.setOutputFlags(1, 1, 1, 1, 1, 0);
+    Switches noComment = allOn;
+    noComment.comment = 0;
+    ASSERT_TRUE(measure(2, 1, noComment));
+    Row titles = fullTitles(1);
+    titles.pop_back();
+    EXPECT_EQ(rowOf(target(), 4), titles + Row{blank});
+    EXPECT_EQ(output.nextRow(), 7);
+
+    // Spectral lines under the same switches get their own titles.
+    ASSERT_TRUE(measure(3, 0, noComment));
+    titles = fullTitles(0);
+    titles.pop_back();
+    EXPECT_EQ(rowOf(target(), 7), titles);
+    EXPECT_EQ(output.nextRow(), 10);
+}
+
 TEST_F(WorksheetLayoutTest, TheSpecularFilterAtOneWritesOnlyTheSceLines)
 {
     Switches componentOnly = allOff;

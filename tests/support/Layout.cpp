@@ -1,5 +1,7 @@
 #include "Layout.h"
 
+#include "WrappedText.h"
+
 #include <gtest/gtest.h>
 
 #include <wx/button.h>
@@ -46,15 +48,17 @@ std::size_t expectTidyLayout(wxWindow& window)
     for (wxWindow* control : controls) {
         const wxRect r = control->GetRect();
         EXPECT_TRUE(client.Contains(r)) << nameOf(control) << " leaves the window";
-        // A tree shows its content scrolled; it has no caption to fit.
-        if (!wxDynamicCast(control, wxTreeCtrl)) {
+        // A tree or a text of many lines shows its content scrolled; it has
+        // no caption to fit.
+        const auto* entry = wxDynamicCast(control, wxTextCtrl);
+        if (!wxDynamicCast(control, wxTreeCtrl) && !(entry && entry->IsMultiLine())) {
             wxSize best = control->GetBestSize();
             // A button's best width is the theme's standard button, not its
             // text; a static text's is the text itself.
             if (wxDynamicCast(control, wxButton))
                 best.x = control->GetTextExtent(control->GetLabel()).x + buttonFrame;
-            else if (wxDynamicCast(control, wxStaticText))
-                best = control->GetTextExtent(wxControl::RemoveMnemonics(control->GetLabel()));
+            else if (auto* text = wxDynamicCast(control, wxStaticText))
+                best = shownTextSize(*text);
             EXPECT_LE(best.y, r.height) << nameOf(control) << " is clipped";
             if (!wxDynamicCast(control, wxTextCtrl)) {
                 EXPECT_LE(best.x, r.width) << nameOf(control) << " is clipped";

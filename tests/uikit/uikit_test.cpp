@@ -56,3 +56,23 @@ TEST(MessageBox, AWorkersRequestIsShownOnTheUiThreadAndTheWorkerWaits)
         ExpectMessage("from worker", wxID_OK));
     EXPECT_EQ(answer.load(), wxID_OK);
 }
+
+TEST(MessageBoxDeathTest, OnceTheBoxesHaveEndedNothingIsShownAndNobodyWaits)
+{
+    // Ending the boxes is for the rest of the process: in a child of its own.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            uikit::endMessageBoxes();
+            int answers = 0;
+            {
+                GTestModalHook noDialog(__FILE__, __LINE__);
+                answers += uikit::messageBox("on the UI thread", "t") == wxID_CANCEL;
+                // Nobody serves the worker's request: it must not wait.
+                std::thread worker([&] { answers += uikit::messageBox("from a worker", "t") == wxID_CANCEL; });
+                worker.join();
+            }
+            std::exit(answers == 2 && !testing::Test::HasFailure() ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "on the UI thread\nfrom a worker\n");
+}

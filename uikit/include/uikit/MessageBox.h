@@ -16,4 +16,9 @@ int messageBox(const std::string& text, const std::string& caption,
                MessageIcon icon = MessageIcon::Stop,
                MessageButtons buttons = MessageButtons::Ok);
 
+// The program is ending and nobody is there to answer a box: from now on
+// messageBox shows nothing, writes the text to standard error and answers
+// wxID_CANCEL at once, on any thread.
+void endMessageBoxes();
+
 } // namespace uikit
