@@ -1,14 +1,14 @@
 // What one measurement costs on its way into a running LibreOffice Calc:
 // MeasurementRecord::writeToSpreadsheet with a spectral SCI+SCE measurement
 // (39 values a line, both lines written, name and date-time switched on:
-// rows of 41 cells). Figures, each the mean of several runs with the UNO
-// round trips it took (the replies the backend counts on its connection):
+// rows of 41 cells). Figures, each the median time of several runs with the
+// mean of the UNO round trips it took (the replies the backend counts on its connection):
 // - the floor: over a connection of the bench's own, straight through UNO,
 //   a row's 41 cells as one array write, its fill and one optimal-width
 //   pass over its columns; for a data row and for the title row;
-// - a first measurement (title row + 2 rows), following ones (2 rows) per
-//   row and the title row alone, each with its ratio to its floor (goal:
-//   at most 2);
+// - a first measurement (title row + 2 rows), following ones (2 rows each,
+//   an odd and an even one a run) per row and the title row alone, each
+//   with its ratio to its floor (goal: at most 2);
 // - a following measurement after 3,000 filled rows, per row, and its ratio
 //   to one near the top (goal: at most 1.2);
 // - the parts: the destination check, single cell operations.
@@ -65,7 +65,7 @@ using css::uno::UNO_QUERY_THROW;
 
 namespace {
 
-constexpr int repeats = 20;
+constexpr int repeats = 40;
 constexpr int columns = 41;
 constexpr int filledRows = 3000;
 constexpr double goalRatio = 2.0;
@@ -76,21 +76,30 @@ struct Figures {
     double messages;
 };
 
-// The mean time and round trips of work over count runs; ends the bench
-// when a run fails.
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const std::size_t middle = values.size() / 2;
+    return values.size() % 2 != 0 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+// The median time (a machine busy with other work slows single runs) and
+// the mean round trips of work over count runs; ends the bench when a run
+// fails.
 Figures measure(const sheetwire::CalcBackend& backend, int count,
                 const std::function<bool(int)>& work)
 {
     const auto messages = backend.messagesReceived();
-    const auto start = Clock::now();
+    std::vector<double> times;
     for (int i = 0; i < count; ++i) {
+        const auto start = Clock::now();
         if (!work(i)) {
             std::fprintf(stderr, "bench_measure_to_calc: a write failed\n");
             std::exit(1);
         }
+        times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
     }
-    const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-    return {ms / count, static_cast<double>(backend.messagesReceived() - messages) / count};
+    return {median(times), static_cast<double>(backend.messagesReceived() - messages) / count};
 }
 
 void print(const char* what, const Figures& figures)
@@ -309,22 +318,26 @@ int run()
             return 1;
         }
     }
-    std::printf("writing into \"%s\"/Sheet1, the floor into \"%s\"; mean of %d runs each\n\n",
+    std::printf("writing into \"%s\"/Sheet1, the floor into \"%s\"; median time and mean round "
+                "trips of %d runs each\n\n",
                 name.c_str(), floorName.c_str(), repeats);
 
-    // The floor, near the top of a sheet of its own.
+    // The floor, near the top of a sheet of its own, each kind of row once
+    // before it is timed (the office loads the fonts of the titles then).
     Direct direct(pipe);
     const auto floorSheet = direct.sheet(floorName);
-    auto floorStart = Clock::now();
-    for (int i = 0; i < repeats; ++i)
-        Direct::floorRow(floorSheet, i, dataCells(i + 1), 0xFFFF99);
-    const double rowFloor =
-        std::chrono::duration<double, std::milli>(Clock::now() - floorStart).count() / repeats;
-    floorStart = Clock::now();
-    for (int i = 0; i < repeats; ++i)
-        Direct::floorRow(floorSheet, repeats + i, titleCells(), 0xC0C0C0);
-    const double titleFloor =
-        std::chrono::duration<double, std::milli>(Clock::now() - floorStart).count() / repeats;
+    const auto floorOf = [&](sal_Int32 first, const css::uno::Sequence<Any>& cells, sal_Int32 fill) {
+        Direct::floorRow(floorSheet, first, cells, fill);
+        std::vector<double> times;
+        for (int i = 1; i <= repeats; ++i) {
+            const auto start = Clock::now();
+            Direct::floorRow(floorSheet, first + i, cells, fill);
+            times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+        }
+        return median(times);
+    };
+    const double rowFloor = floorOf(0, dataCells(1), 0xFFFF99);
+    const double titleFloor = floorOf(repeats + 1, titleCells(), 0xC0C0C0);
     std::printf("floor (array write, fill, one optimal-width pass; 7 calls):\n");
     std::printf("%-42s %8.1f ms\n", "  data row (41 cells)", rowFloor);
     std::printf("%-42s %8.1f ms\n\n", "  title row (41 cells)", titleFloor);
@@ -346,12 +359,19 @@ int run()
               return record.writeToSpreadsheet(unchanged, 0);
           }),
           titleFloor + 2 * rowFloor, goalRatio);
+    // Following measurements in pairs, odd (filled) and even (not): four
+    // rows a run.
     int number = 2;
-    const auto following = measure(*backend, repeats, [&](int) {
-        prepare(number++);
-        return record.writeToSpreadsheet(true, 0);
-    });
-    const Figures perRow{following.ms / 2, following.messages / 2};
+    const auto twoMeasurements = [&](int) {
+        bool written = true;
+        for (int i = 0; i < 2; ++i) {
+            prepare(number++);
+            written = record.writeToSpreadsheet(true, 0) && written;
+        }
+        return written;
+    };
+    const auto following = measure(*backend, repeats, twoMeasurements);
+    const Figures perRow{following.ms / 4, following.messages / 4};
     print("following measurement, per row", perRow, rowFloor, goalRatio);
     print("title row alone (41 cells)", measure(*backend, repeats, [&](int) {
               return record.writeSheetTitles(1, output.nextRow(), 0);
@@ -373,13 +393,10 @@ int run()
         output.setNextRow(first + filledRows - 1);
         number += filledRows;
     }
-    const auto deep = measure(*backend, repeats, [&](int) {
-        prepare(number++);
-        return record.writeToSpreadsheet(true, 0);
-    });
+    const auto deep = measure(*backend, repeats, twoMeasurements);
     char what[64];
     std::snprintf(what, sizeof what, "per row below %d filled rows", filledRows);
-    print(what, Figures{deep.ms / 2, deep.messages / 2}, perRow.ms, goalFlatRatio);
+    print(what, Figures{deep.ms / 4, deep.messages / 4}, perRow.ms, goalFlatRatio);
 
     std::printf("\nparts:\n");
     print("  destination check", measure(*backend, repeats, [&](int) {

@@ -328,14 +328,19 @@ Session::~Session()
     try {
         const std::lock_guard<std::mutex> hold(m_lock);
         if (alive()) {
-            for (const auto& document : m_documents)
-                document->unwatch();
-            for (const auto& window : m_watchedWindows)
-                window->removeWindowListener(m_windowListener);
             if (m_eventListener.is())
                 Reference<css::document::XDocumentEventBroadcaster>(
                     css::frame::theGlobalEventBroadcaster::get(m_office), UNO_QUERY_THROW)
                     ->removeDocumentEventListener(m_eventListener);
+            for (const auto& document : m_documents)
+                document->unwatch();
+            for (const auto& window : m_watchedWindows) {
+                try {
+                    window->removeWindowListener(m_windowListener);
+                } catch (const css::uno::Exception&) {
+                    // The window has been closed with its document.
+                }
+            }
         }
     } catch (const css::uno::Exception&) {
         // The office went away meanwhile; nothing is left to unregister.

@@ -400,13 +400,21 @@ void CExcelAutomation::AutoFitColumns(AutomationRange& range)
 
 void CExcelAutomation::BeginRow()
 {
-    ++m_rowDepth;
+    if (m_rowDepth++ == 0)
+        sheetwire::automationBackend()->BeginRow();
 }
 
 void CExcelAutomation::EndRow()
 {
     if (m_rowDepth == 0 || --m_rowDepth > 0)
         return;
+    fitDeferred();
+    // The row's last selection, held back by the backend, after its fits.
+    sheetwire::automationBackend()->EndRow();
+}
+
+void CExcelAutomation::fitDeferred()
+{
     auto fits = std::move(m_deferredFits);
     m_deferredFits.clear();
     if (fits.empty() || !AttachRunning())
@@ -443,6 +451,8 @@ void CExcelAutomation::EndRow()
 
 void CExcelAutomation::AbandonRow()
 {
+    if (m_rowDepth > 0)
+        sheetwire::automationBackend()->AbandonRow();
     m_rowDepth = 0;
     m_deferredFits.clear();
 }
