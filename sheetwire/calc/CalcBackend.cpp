@@ -29,7 +29,6 @@ struct CalcBackend::State {
     std::string singleInstancePipe;
     std::shared_ptr<calc::Traffic> traffic = std::make_shared<calc::Traffic>();
     std::shared_ptr<calc::Session> session;
-    std::shared_ptr<calc::RowSelection> row = std::make_shared<calc::RowSelection>();
     std::mutex lock;
 
     std::shared_ptr<calc::Session> liveSession()
@@ -66,7 +65,7 @@ struct CalcBackend::State {
 
     std::shared_ptr<AutomationApplication> application() const
     {
-        return batched ? calc::makeBatchedApplication(session, row) : calc::makeApplication(session);
+        return batched ? calc::makeBatchedApplication(session) : calc::makeApplication(session);
     }
 
     // Starts soffice asking the office of our profile to accept us: it
@@ -144,33 +143,6 @@ bool CalcBackend::IsRunning()
 {
     const std::lock_guard<std::mutex> hold(state->lock);
     return state->liveSession() != nullptr || state->officeRuns();
-}
-
-void CalcBackend::BeginRow()
-{
-    const std::lock_guard<std::mutex> hold(state->lock);
-    state->row->open = true;
-}
-
-void CalcBackend::EndRow()
-{
-    const std::lock_guard<std::mutex> hold(state->lock);
-    state->row->open = false;
-    try {
-        if (state->liveSession())
-            state->row->make();
-    } catch (const AutomationError&) {
-        // The workbook went while the row was written; the next operation
-        // hears of it.
-    }
-    state->row->drop();
-}
-
-void CalcBackend::AbandonRow()
-{
-    const std::lock_guard<std::mutex> hold(state->lock);
-    state->row->open = false;
-    state->row->drop();
 }
 
 std::uint64_t CalcBackend::messagesReceived() const

@@ -100,16 +100,6 @@ std::optional<std::string> shapeOf(const CellValue& value)
     return mayReadAsNumber(text) ? text : withDigitsAsZero(text);
 }
 
-// The office's cell (for one cell) or cell range for area.
-Reference<css::uno::XInterface> officeRange(OpenDocument& document, const Area& area)
-{
-    const auto& ranges = document.cellRanges();
-    if (area.single())
-        return ranges->getCellByPosition(area.firstColumn - 1, area.firstRow - 1, area.sheet - 1);
-    return ranges->getCellRangeByPosition(area.firstColumn - 1, area.firstRow - 1,
-                                          area.lastColumn - 1, area.lastRow - 1, area.sheet - 1);
-}
-
 // A column keeps at most this many shapes; beyond, it starts afresh.
 constexpr std::size_t shapesKept = 64;
 
@@ -128,16 +118,6 @@ double numberOf(const CellValue& value)
 // What one Application handle has been told and not yet delivered.
 class Batch {
 public:
-    explicit Batch(std::shared_ptr<RowSelection> row) : row(std::move(row)) {}
-
-    // Delivers everything, the selection held for the row too: for a step
-    // that goes to the office at once, which must find the office as the
-    // calls before it left it.
-    void deliverAll()
-    {
-        flush();
-        row->make();
-    }
     void put(const Document& document, const Area& area, const CellValue& value)
     {
         for (sal_Int32 row = area.firstRow; row <= area.lastRow; ++row)
@@ -217,18 +197,11 @@ public:
             });
         }
         if (selectionNow) {
-            const auto& [document, area] = *selectionNow;
-            if (row->open) {
-                // The row's last selection is the one that shows.
-                document->ensureOpen("Range.Select");
-                row->hold(document, area.sheet, area.firstColumn, area.firstRow, area.lastColumn,
-                          area.lastRow);
-            } else {
-                officeCall("Range.Select", [&] {
-                    touch(document, "Range.Select");
-                    document->selection("Range.Select")->select(Any(range(document, area)));
-                });
-            }
+            officeCall("Range.Select", [&] {
+                const auto& [document, area] = *selectionNow;
+                touch(document, "Range.Select");
+                document->selection("Range.Select")->select(Any(range(document, area)));
+            });
         }
         officeCall("Range.AutoFit", [&] {
             for (const auto& request : fitsNow) {
@@ -267,7 +240,14 @@ private:
         for (const auto& [known, object] : ranges)
             if (known.first == document.get() && known.second == area)
                 return object;
-        const auto object = officeRange(*document, area);
+        Reference<css::uno::XInterface> object;
+        if (area.single())
+            object = document->cellRanges()->getCellByPosition(area.firstColumn - 1,
+                                                               area.firstRow - 1, area.sheet - 1);
+        else
+            object = document->cellRanges()->getCellRangeByPosition(
+                area.firstColumn - 1, area.firstRow - 1, area.lastColumn - 1, area.lastRow - 1,
+                area.sheet - 1);
         ranges.emplace_back(std::make_pair(document.get(), area), object);
         return object;
     }
@@ -395,7 +375,6 @@ private:
         }
     }
 
-    std::shared_ptr<RowSelection> row;
     std::vector<Put> puts;
     std::vector<Format> formats;
     std::optional<std::pair<Document, Area>> selection;
@@ -555,7 +534,7 @@ private:
     // after what is held back.
     std::unique_ptr<AutomationRange> immediate()
     {
-        batch->deliverAll();
+        batch->flush();
         const auto worksheet = makeWorksheets(session, document)->Item(static_cast<std::int16_t>(area.sheet));
         return worksheet
             ->Range(reference(area.firstColumn, area.firstRow),
@@ -589,13 +568,13 @@ public:
 
     void Activate() override
     {
-        batch->deliverAll();
+        batch->flush();
         makeWorksheets(session, document)->Item(static_cast<std::int16_t>(index))->Activate();
     }
 
     void Delete() override
     {
-        batch->deliverAll();
+        batch->flush();
         batch->forgetSheets(document);
         makeWorksheets(session, document)->Item(static_cast<std::int16_t>(index))->Delete();
     }
@@ -647,7 +626,7 @@ public:
         if (beforeSheet == nullptr || beforeSheet->workbook() != document)
             throw AutomationError(AutomationFailure::Refused,
                                   "Worksheets.Add: Before is not a worksheet of this workbook");
-        batch->deliverAll();
+        batch->flush();
         batch->forgetSheets(document);
         const auto worksheets = makeWorksheets(session, document);
         worksheets->Add(*worksheets->Item(static_cast<std::int16_t>(beforeSheet->position())));
@@ -690,7 +669,7 @@ public:
 
     void Close(std::int16_t saveChanges) override
     {
-        batch->deliverAll();
+        batch->flush();
         session->forget();
         makeWorkbook(session, document)->Close(saveChanges);
     }
@@ -732,7 +711,7 @@ public:
 
     std::unique_ptr<AutomationWorkbook> Add() override
     {
-        batch->deliverAll();
+        batch->flush();
         session->forget();
         const auto added = makeWorkbooks(session)->Add();
         return std::make_unique<BatchWorkbook>(session, batch, documentOf(*added));
@@ -759,7 +738,7 @@ public:
 
     std::unique_ptr<AutomationWorkbook> Open(const std::string& path) override
     {
-        batch->deliverAll();
+        batch->flush();
         session->forget();
         const auto opened = makeWorkbooks(session)->Open(path);
         return std::make_unique<BatchWorkbook>(session, batch, documentOf(*opened));
@@ -772,20 +751,20 @@ private:
 
 class BatchApplication : public AutomationApplication {
 public:
-    BatchApplication(std::shared_ptr<Session> session, std::shared_ptr<RowSelection> row)
-        : session(std::move(session)), batch(std::make_shared<Batch>(std::move(row)))
+    explicit BatchApplication(std::shared_ptr<Session> session)
+        : session(std::move(session)), batch(std::make_shared<Batch>())
     {
     }
 
     std::unique_ptr<AutomationRange> ActiveCell() override
     {
-        batch->deliverAll();
+        batch->flush();
         return makeApplication(session)->ActiveCell();
     }
 
     void Quit() override
     {
-        batch->deliverAll();
+        batch->flush();
         makeApplication(session)->Quit();
     }
 
@@ -811,40 +790,9 @@ private:
 
 } // namespace
 
-struct RowSelection::Held {
-    Document document;
-    Area area;
-};
-
-RowSelection::RowSelection() = default;
-RowSelection::~RowSelection() = default;
-
-void RowSelection::hold(Document document, sal_Int32 sheet, sal_Int32 column1, sal_Int32 row1,
-                        sal_Int32 column2, sal_Int32 row2)
+std::shared_ptr<AutomationApplication> makeBatchedApplication(std::shared_ptr<Session> session)
 {
-    held = std::make_unique<Held>(Held{std::move(document), {sheet, column1, row1, column2, row2}});
-}
-
-void RowSelection::make()
-{
-    const auto selection = std::move(held);
-    if (!selection || selection->document->closed())
-        return;
-    officeCall("Range.Select", [&] {
-        selection->document->selection("Range.Select")
-            ->select(Any(officeRange(*selection->document, selection->area)));
-    });
-}
-
-void RowSelection::drop()
-{
-    held.reset();
-}
-
-std::shared_ptr<AutomationApplication> makeBatchedApplication(std::shared_ptr<Session> session,
-                                                              std::shared_ptr<RowSelection> row)
-{
-    return std::make_shared<BatchApplication>(std::move(session), std::move(row));
+    return std::make_shared<BatchApplication>(std::move(session));
 }
 
 } // namespace sheetwire::calc

@@ -400,21 +400,13 @@ void CExcelAutomation::AutoFitColumns(AutomationRange& range)
 
 void CExcelAutomation::BeginRow()
 {
-    if (m_rowDepth++ == 0)
-        sheetwire::automationBackend()->BeginRow();
+    ++m_rowDepth;
 }
 
 void CExcelAutomation::EndRow()
 {
     if (m_rowDepth == 0 || --m_rowDepth > 0)
         return;
-    fitDeferred();
-    // The row's last selection, held back by the backend, after its fits.
-    sheetwire::automationBackend()->EndRow();
-}
-
-void CExcelAutomation::fitDeferred()
-{
     auto fits = std::move(m_deferredFits);
     m_deferredFits.clear();
     if (fits.empty() || !AttachRunning())
@@ -451,8 +443,6 @@ void CExcelAutomation::fitDeferred()
 
 void CExcelAutomation::AbandonRow()
 {
-    if (m_rowDepth > 0)
-        sheetwire::automationBackend()->AbandonRow();
     m_rowDepth = 0;
     m_deferredFits.clear();
 }

@@ -271,28 +271,3 @@ TEST_F(CalcBatched, ClosingAChangedWorkbookThatWasNeverSavedIsRefusedInJapanese)
     hook.CheckUnmetExpectations();
     EXPECT_NE(probe->model(title), nullptr) << "the changes are kept";
 }
-
-TEST_F(CalcBatched, InARowEachValueGoesOutAtOnceAndTheLastSelectionAtItsEnd)
-{
-    const auto title = addWorkbook();
-    CExcelAutomation excel;
-    ASSERT_EQ(excel.SelectWorksheet(title, "Sheet1"), 1);
-    ASSERT_EQ(excel.SetValue(1, 1, 1, 1, 1, 0), 1);
-    EXPECT_EQ(probe->selection(title), "A1");
-
-    excel.BeginRow();
-    ASSERT_EQ(excel.SetValue(2, 2, 2, 1, 1, 0), 1);
-    const double values[] = {3.5, 4.5};
-    ASSERT_EQ(excel.SetArrayValue(values, 2, 3, 2, 1, 1, 0, 0), 1);
-    EXPECT_EQ(probe->cell(title, "Sheet1", "D2")->getValue(), 4.5) << "delivered by its operation";
-    EXPECT_EQ(probe->selection(title), "A1") << "held back";
-    excel.EndRow();
-    EXPECT_EQ(probe->selection(title), "D2") << "the row's last selection";
-
-    // A row given up keeps its values but selects nothing more.
-    excel.BeginRow();
-    ASSERT_EQ(excel.SetValue(5, 5, 3, 1, 1, 0), 1);
-    excel.AbandonRow();
-    EXPECT_EQ(probe->cell(title, "Sheet1", "E3")->getValue(), 5);
-    EXPECT_EQ(probe->selection(title), "D2");
-}

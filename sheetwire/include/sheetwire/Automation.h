@@ -31,14 +31,7 @@
 //   (workbook names, their order) only while the application's own
 //   notifications keep that memory current; a workbook closed or renamed
 //   between two operations must be seen by the second.
-// - Between BeginRow and EndRow (the cells of one row of a worksheet,
-//   written by several operations) the selections may be held back across
-//   Flushes, and only the last one made at EndRow: the row ends with the
-//   same cell selected as if each had been made. Everything else still goes
-//   out at each Flush. AbandonRow drops what is held without reaching the
-//   application.
-// A backend that delivers every call at once implements Flush and the row
-// as nothing.
+// A backend that delivers every call at once implements Flush as nothing.
 
 #include "sheetwire/sheetwire_export.h"
 
@@ -190,13 +183,6 @@ public:
     // A newly started application, or null when none can be started.
     virtual std::shared_ptr<AutomationApplication> Launch() = 0;
     virtual bool IsRunning() = 0;
-
-    // A row of cells (see Delivery). Rows do not nest; EndRow is
-    // best-effort: a selection that can no longer be made is dropped, and
-    // nothing is raised.
-    virtual void BeginRow() = 0;
-    virtual void EndRow() = 0;
-    virtual void AbandonRow() = 0;
 };
 
 // The backend every CExcel binds through. Until one is installed it is the

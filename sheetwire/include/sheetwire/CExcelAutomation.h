@@ -10,9 +10,8 @@
 //
 // A row scope (BeginRow ... EndRow) puts off the column fits the writes
 // inside it ask for until its end, where each column written is fitted
-// once, and lets the backend hold the selections back until then; the
-// values and formats of each write are delivered by the write itself all
-// the same.
+// once; the values, formats and selection of each write are delivered by
+// the write itself all the same.
 
 #include "sheetwire/Automation.h"
 #include "sheetwire/sheetwire_export.h"
@@ -140,8 +139,6 @@ private:
     // FindWorkbook and FindWorksheet on the application already bound.
     int findWorkbook(const std::string& workbookName);
     int findWorksheet(const std::string& workbookName, const std::string& worksheetName);
-    // The fits put off by the row scope, best-effort.
-    void fitDeferred();
     // Fits the columns of range now, or at the end of the row scope.
     void fitColumns(sheetwire::AutomationRange& range, std::int32_t workbookIndex,
                     std::int32_t worksheetIndex, std::int32_t firstColumn,

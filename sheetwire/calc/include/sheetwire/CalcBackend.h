@@ -17,8 +17,8 @@
 // silent success.
 //
 // Delivery: by default values, formats, the selection and column fits are
-// held back until Flush (the selection, in a row, until the row ends) and
-// then go to the office in as few calls as they allow; the open workbooks and their titles are remembered while the
+// held back until Flush and then go to the office in as few calls as they
+// allow; the open workbooks and their titles are remembered while the
 // office's document events say nothing changed; a column is fitted again
 // only for something wider than it was last fitted to (as far as this
 // program wrote it). Unbatched, every call goes to the office as it is made.
@@ -62,12 +62,6 @@ public:
     std::shared_ptr<AutomationApplication> Launch() override;
     // Asks the office's own single-instance pipe; starts and binds nothing.
     bool IsRunning() override;
-
-    // Batched, a row holds its selections back and makes the last at its
-    // end; unbatched, each was made already.
-    void BeginRow() override;
-    void EndRow() override;
-    void AbandonRow() override;
 
     // UNO messages the office has sent us since this backend was made: one
     // reply per call we made, plus the office's own calls into us (document

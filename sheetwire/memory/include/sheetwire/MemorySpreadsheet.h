@@ -102,10 +102,6 @@ public:
     std::shared_ptr<AutomationApplication> AttachRunning() override;
     std::shared_ptr<AutomationApplication> Launch() override;
     bool IsRunning() override;
-    // Every selection is made at once: a row has nothing to hold.
-    void BeginRow() override {}
-    void EndRow() override {}
-    void AbandonRow() override {}
 
     // Application state.
     bool running = true;
