@@ -45,14 +45,15 @@ double valueOf(std::string_view text)
     if (result.ec == std::errc::result_out_of_range) {
         // strtod gives infinity for a value too large for a double and rounds
         // a too small one towards zero; a wider type tells which it is, and
-        // beyond that the sign of the exponent does.
+        // beyond that the sign of the number's exponent does (not of
+        // whatever follows the number).
         long double wide = 0.0L;
-        const std::string_view digits(first, static_cast<std::size_t>(last - first));
+        const std::string_view number(first, static_cast<std::size_t>(result.ptr - first));
         if (std::from_chars(first, last, wide, format).ec == std::errc())
             value = std::fabs(wide) > 1.0L ? HUGE_VAL : static_cast<double>(wide);
         else
-            value = digits.find("e-") == digits.npos && digits.find("E-") == digits.npos &&
-                            digits.find("p-") == digits.npos && digits.find("P-") == digits.npos
+            value = number.find("e-") == number.npos && number.find("E-") == number.npos &&
+                            number.find("p-") == number.npos && number.find("P-") == number.npos
                         ? HUGE_VAL
                         : 0.0;
     } else if (result.ec != std::errc()) {

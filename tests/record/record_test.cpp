@@ -229,7 +229,9 @@ TEST(ValueText, ReadsLikeStrtodInTheCLocale)
     const char* texts[] = {"1.00", "-12.34", "123.45", " \t-1.5", "+2.25", "--1", "+-1", "-+1", "abc", "",
                            "-", ".", "12.3x", "1.e5", "1e5.00", "0x1.8", "0x", "0x.", "0x.8", "0xg",
                            "inf", "-INF", "nan", "infinity", "1e999", "-1e999", "1e-999", "0x1p-2000",
-                           "0.000001", "1e-310"};
+                           "0.000001", "1e-310",
+                           // Beyond even a long double, followed by more text.
+                           "3e6466e3e-46", "-1e9999e-1", "1e-9999e+1", "0x1p99999p-1"};
     for (const char* text : texts) {
         const double expected = strtod_l(text, nullptr, c);
         const double got = valueOf(text);
