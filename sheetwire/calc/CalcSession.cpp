@@ -17,6 +17,9 @@
 #include <rtl/bootstrap.hxx>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
 
 namespace sheetwire::calc {
 
@@ -149,6 +152,62 @@ private:
 // The pipe as the bridge sees it, counting the messages of every block the
 // office sends. A block is read as its 8-byte header (size, message count,
 // both big-endian) and then its body in one piece.
+// The office sends its document events at any time, and a bridge's reader
+// thread unpacks them with the UNO runtime, which exit() finalises. From the
+// moment the process starts to end, a reader that comes back for more bytes
+// waits for the end instead, and the exit waits a little for the readers
+// that are busy with a message to come back.
+class ProcessEnd {
+public:
+    static ProcessEnd& gate()
+    {
+        static auto* const gate = new ProcessEnd;
+        return *gate;
+    }
+
+    // Called once a process has a bridge: the handler then runs before the
+    // runtime that bridge was made with is finalised.
+    void watch()
+    {
+        static const bool registered = (std::atexit([] { gate().end(); }), true);
+        (void)registered;
+    }
+
+    // A reader about to read; busy tells whether it was unpacking a message.
+    void reading(bool& busy)
+    {
+        std::unique_lock<std::mutex> hold(lock);
+        if (busy) {
+            busy = false;
+            --busyReaders;
+            changed.notify_all();
+        }
+        changed.wait(hold, [this] { return !ending; });
+    }
+
+    // A reader with bytes to unpack.
+    void unpacking(bool& busy)
+    {
+        std::unique_lock<std::mutex> hold(lock);
+        changed.wait(hold, [this] { return !ending; });
+        busy = true;
+        ++busyReaders;
+    }
+
+private:
+    void end()
+    {
+        std::unique_lock<std::mutex> hold(lock);
+        ending = true;
+        changed.wait_for(hold, std::chrono::seconds(1), [this] { return busyReaders == 0; });
+    }
+
+    std::mutex lock;
+    std::condition_variable changed;
+    bool ending = false;
+    int busyReaders = 0;
+};
+
 class CountingConnection : public cppu::WeakImplHelper1<css::connection::XConnection> {
 public:
     CountingConnection(Reference<css::connection::XConnection> pipe,
@@ -162,6 +221,7 @@ public:
         // The end of the pipe is the first sign of an office gone: marked
         // here, before the bridge fails the calls under way, so that whoever
         // catches such a failure finds the office no longer there.
+        ProcessEnd::gate().reading(busy);
         sal_Int32 got = 0;
         try {
             got = pipe->read(bytes, count);
@@ -169,6 +229,7 @@ public:
             lost->store(true);
             throw;
         }
+        ProcessEnd::gate().unpacking(busy);
         if (got < count)
             lost->store(true);
         if (headerNext && count == 8 && got == 8) {
@@ -203,6 +264,7 @@ private:
     std::shared_ptr<std::atomic<bool>> lost;
     // Only the bridge's reader thread reads.
     bool headerNext = true;
+    bool busy = false;
 };
 
 } // namespace
@@ -307,6 +369,7 @@ std::shared_ptr<Session> Session::connect(const std::string& pipeName,
     session->m_bridge.set(bridge, UNO_QUERY_THROW);
     session->m_bridgeListener = new GoneNotice(session->m_lost);
     session->m_bridge->addEventListener(session->m_bridgeListener);
+    ProcessEnd::gate().watch();
     // The destructor takes the bridge down if the office does not answer.
     const Reference<css::uno::XComponentContext> office(
         bridge->getInstance("StarOffice.ComponentContext"), UNO_QUERY_THROW);
