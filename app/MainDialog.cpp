@@ -4,13 +4,16 @@
 #include "AboutDialog.h"
 #include "AutoNamingDialog.h"
 #include "ConditionsDialog.h"
+#include "DataType.h"
 #include "DataTypeDialog.h"
 #include "Instrument.h"
+#include "JournalPlatform.h"
 #include "MeasureInfoDialog.h"
 #include "MeasurementRecord.h"
 #include "Messages.h"
 #include "OutputDestination.h"
 #include "OutputInfoDialog.h"
+#include "PlatformFiles.h"
 #include "Placement.h"
 #include "RemoteMeasureDialog.h"
 #include "Resources.h"
@@ -28,6 +31,8 @@
 #include <wx/panel.h>
 #include <wx/utils.h>
 #include <wx/xrc/xmlres.h>
+
+#include <filesystem>
 
 namespace tonvale {
 namespace {
@@ -51,7 +56,8 @@ MainDialog::MainDialog(std::string settingsFile)
       instrument(Instrument::instance()),
       record(MeasurementRecord::instance()),
       textWindow(TextOutputWindow::instance()),
-      spreadsheet(SpreadsheetOutput::instance())
+      spreadsheet(SpreadsheetOutput::instance()),
+      journal(journalDirectory())
 {
     ensureResources();
     panel = wxXmlResource::Get()->LoadPanel(this, wxT("TONVALE_MAIN_102"));
@@ -82,6 +88,7 @@ MainDialog::MainDialog(std::string settingsFile)
     command("ID_DATA_TYPE", &MainDialog::showDataType);
     command("ID_AUTO_NAMING", &MainDialog::showAutoNaming);
     command("ID_OUTPUT_INFO", &MainDialog::showOutputInfo);
+    command("ID_JOURNAL_FOLDER", &MainDialog::openJournalFolder);
     Bind(wxEVT_MENU, [this](wxCommandEvent&) { switchToNone(); }, commandSwitchToNone);
     Bind(wxEVT_MENU, [this](wxCommandEvent&) { selectDestination(); }, commandSelectDestination);
     Bind(wxEVT_MENU, [this](wxCommandEvent&) { Close(); }, wxID_EXIT);
@@ -310,6 +317,7 @@ void MainDialog::measure()
         if (autoNaming != 0)
             record.setName(record.makeName());
     }
+    keepInJournal(target, illuminant, observer, remote == 1);
 
     // An automation error while writing a row leaves this function, and the
     // number stays: the row was not fully written. The layout is that of the
@@ -322,6 +330,41 @@ void MainDialog::measure()
         record.writeToText(unchanged, record.dataType());
     }
     store.setInt(key::mesNum, number == lastMesNum ? lastMesNum : number + 1);
+}
+
+void MainDialog::keepInJournal(int target, int illuminant, int observer, bool remote)
+{
+    if (readInt(store, key::journal, fallback::journal) == 0)
+        return;
+    // The instrument's button measures under the instrument's own
+    // illuminant and observer, which the program does not know.
+    std::string illuminantName;
+    std::string observerName;
+    if (!remote) {
+        for (const IlluminantEntry& entry : illuminantTable)
+            if (entry.code == illuminant)
+                illuminantName = entry.name;
+        observerName = observer == 0 ? "10°" : "2°";
+    }
+    const auto& lines = instrument.dataLines();
+    const JournalMeasurement measurement =
+        journalMeasurement(record, lines, instrument.model(), target, illuminantName, observerName);
+    std::string file;
+    if (const std::error_code error = journal.append(measurement, file))
+        showMessage(161, file + "\n" + error.message());
+}
+
+void MainDialog::openJournalFolder()
+{
+    const std::string folder = journal.directory();
+    std::error_code error;
+    std::filesystem::create_directories(pathOf(folder), error);
+    if (error) {
+        showMessage(162, folder + "\n" + error.message());
+        return;
+    }
+    if (!wxLaunchDefaultApplication(wxString::FromUTF8(folder)))
+        showMessage(162, folder);
 }
 
 bool MainDialog::measureRemotely(int dataType, int target)

@@ -3,6 +3,7 @@
 // button, the commands of the menu, and the calibration and measurement
 // workflow. It owns the settings store of the whole run.
 
+#include "Journal.h"
 #include "PropertyFile.h"
 
 #include <wx/frame.h>
@@ -64,6 +65,9 @@ public:
     void showDataType();
     void showAutoNaming();
     void showOutputInfo();
+    // Opens the journal's folder (made when missing) in the desktop's file
+    // manager; message 162 when it cannot be.
+    void openJournalFolder();
 
     wxChoice* destinationList() const { return destination; }
     PropertyFile& settings() { return store; }
@@ -76,6 +80,9 @@ private:
     // Stores the window's edges and saves the settings, as the exit does.
     void saveAtExit();
     bool measureRemotely(int dataType, int destination);
+    // The measurement the record holds into the journal, unless "Journal"
+    // is 0; message 161 when it cannot be written.
+    void keepInJournal(int destination, int illuminant, int observer, bool remote);
     void onClose(wxCloseEvent& event);
 
     const std::string settingsFile;
@@ -84,6 +91,7 @@ private:
     MeasurementRecord& record;
     TextOutputWindow& textWindow;
     SpreadsheetOutput& spreadsheet;
+    const Journal journal;
 
     bool portDialogCancelled = false;
     // Start-up is done: the settings have been loaded.

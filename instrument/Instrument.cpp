@@ -237,10 +237,9 @@ bool Instrument::setConditions(int area, int mode)
 
 bool Instrument::prepareMeasurement(int& state, int& area, int& both)
 {
-    std::string model;
     int componentIndex = 0;
     int uvIndex = 0;
-    return identify(model) && readCalibrationState(area, both, componentIndex, uvIndex, state) &&
+    return identify(model_) && readCalibrationState(area, both, componentIndex, uvIndex, state) &&
            setConditions(area, both);
 }
 

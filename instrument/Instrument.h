@@ -114,6 +114,9 @@ public:
     void cancelRemote();
 
     const std::array<std::string, 6>& dataLines() const { return lines; }
+    // The model that answered the last measurement or calibration:
+    // "SX-4810k" or "SX-4800k".
+    const std::string& model() const { return model_; }
     // The link's receive time-out in seconds.
     int receiveTimeout() const;
 
@@ -130,6 +133,7 @@ private:
     void send(const std::string& command);
 
     std::string portName;
+    std::string model_;
     std::array<std::string, 6> lines;
     std::unique_ptr<termin::SerialPort> link;
     MeasurementRecord& record;

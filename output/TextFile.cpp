@@ -10,19 +10,6 @@ bool endsWith(const std::string& text, const std::string& end)
     return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
-std::string csvField(const std::string& field)
-{
-    if (field.find_first_of(",\"\r\n") == std::string::npos)
-        return field;
-    std::string quoted = "\"";
-    for (const char c : field) {
-        if (c == '"')
-            quoted += '"';
-        quoted += c;
-    }
-    return quoted + '"';
-}
-
 // The text's lines (ended by CR LF) with their tab-separated fields joined
 // by commas.
 std::string csvOf(const std::string& text)
@@ -65,6 +52,19 @@ std::string withCrLf(const std::string& text)
 }
 
 } // namespace
+
+std::string csvField(std::string_view field)
+{
+    if (field.find_first_of(",\"\r\n") == std::string_view::npos)
+        return std::string(field);
+    std::string quoted = "\"";
+    for (const char c : field) {
+        if (c == '"')
+            quoted += '"';
+        quoted += c;
+    }
+    return quoted + '"';
+}
 
 std::string textFileBytes(const std::string& text, const std::string& path)
 {

@@ -3,6 +3,7 @@
 // and, for a name ending in ".csv", commas instead of tabs.
 
 #include <string>
+#include <string_view>
 
 namespace tonvale {
 
@@ -13,6 +14,10 @@ namespace tonvale {
 // LF, never doubled; no byte order mark. The text is in the encoding files
 // are kept in (UTF-8 on Linux, the ANSI code page on Windows).
 std::string textFileBytes(const std::string& text, const std::string& path);
+
+// A CSV field: in double quotes, its quotes doubled, when it holds a comma,
+// a double quote or a line break; otherwise as it is.
+std::string csvField(std::string_view field);
 
 // The path with ".txt" added when its file name has no extension.
 std::string withDefaultExtension(const std::string& path);

@@ -1,5 +1,6 @@
 #include "MeasurementRecord.h"
 
+#include "Journal.h"
 #include "DataLine.h"
 #include "Messages.h"
 #include "SpreadsheetOutput.h"
@@ -179,12 +180,8 @@ void MeasurementRecord::stampDateTime()
 
 void MeasurementRecord::stampDateTime(std::time_t when)
 {
-    std::tm local{};
-#ifdef _WIN32
-    ::localtime_s(&local, &when);
-#else
-    ::localtime_r(&when, &local);
-#endif
+    measuredAt_ = when;
+    const std::tm local = localTime(when);
     char text[32];
     std::strftime(text, sizeof text, "%m/%d/%y %H:%M:%S", &local);
     dateTime_ = text;

@@ -110,6 +110,8 @@ public:
     const std::string& componentLabel(int line) const { return componentLabels[line]; }
     const std::string& areaLabel() const { return areaLabel_; }
     const std::string& dateTime() const { return dateTime_; }
+    std::time_t measuredAt() const { return measuredAt_; }
+    int measurementNumber() const { return number; }
     const std::string& outputName() const { return outputName_; }
 
 private:
@@ -145,6 +147,7 @@ private:
     std::string outputName_;
     std::string comment_;
     std::string dateTime_;
+    std::time_t measuredAt_ = 0;
     std::string areaLabel_;
     std::array<std::string, maxLines> componentLabels;
     int number = 0;

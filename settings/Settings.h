@@ -34,6 +34,8 @@ inline constexpr const char* posTopMain = "PosTop_Main";
 inline constexpr const char* posRightMain = "PosRight_Main";
 inline constexpr const char* posBottomMain = "PosBottom_Main";
 inline constexpr const char* portName = "Port_Name";
+// 0 keeps no journal of the measurements.
+inline constexpr const char* journal = "Journal";
 } // namespace key
 
 // The output switches in the order of the output columns.
@@ -67,6 +69,7 @@ inline constexpr int observer = 0;
 // "Gloss" as the measurement reads it; the conditions dialog falls back to
 // the instrument's reported mode instead.
 inline constexpr int glossInMeasure = 0;
+inline constexpr int journal = 1;
 // Output switches, in the order of outputSwitchKeys.
 inline constexpr std::array<int, 6> switchesInMeasure{1, 1, 1, 1, 1, 1};
 inline constexpr std::array<int, 6> switchesInOutputInfo{0, 1, 1, 0, 0, 0};

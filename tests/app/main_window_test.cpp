@@ -18,6 +18,9 @@
 #include "sheetwire/MemorySpreadsheet.h"
 #include "TextOutputWindow.h"
 #include "WindowPing.h"
+#include "Journal.h"
+#include "PlatformFiles.h"
+#include "Platform.h"
 
 
 #include <wx/choice.h>
@@ -57,6 +60,14 @@ protected:
         fs::remove_all(dir);
         fs::create_directories(dir);
         settingsFile = (dir / "Tonvale.INI").string();
+        // The journal's folder is the test's own.
+#ifdef _WIN32
+        setEnvironment("LOCALAPPDATA", (dir / "data").string().c_str());
+        journalDir = dir / "data" / "Tonvale" / "journal";
+#else
+        setEnvironment("XDG_DATA_HOME", (dir / "data").string().c_str());
+        journalDir = dir / "data" / "tonvale" / "journal";
+#endif
         sheetwire::setAutomationBackend(spreadsheet);
         spreadsheet->addWorkbook("Book1", {"Sheet1"});
         spreadsheet->addWorkbook("結果.ods", {"測定", "Sheet2"});
@@ -113,6 +124,7 @@ protected:
         sheetwire::MemorySpreadsheet::create();
     sxsim::SimProcess sim;
     fs::path dir;
+    fs::path journalDir;
     std::string settingsFile;
     MainDialog* main = nullptr;
 };
@@ -490,5 +502,111 @@ TEST_F(MainWindowTest, MeasurementsLandInTheChosenWorksheetUntilItIsGone)
     EXPECT_EQ(main->destinationList()->GetSelection(), 0);
     EXPECT_EQ(s.getInt("Mes_Num"), 4);
 }
+
+} // namespace
+
+namespace {
+
+const std::string journalFailure = "測定記録ファイルに書き込むことができませんでした。\n";
+
+TEST_F(MainWindowTest, EveryMeasurementIsKeptInTheJournalUnlessItIsSwitchedOff)
+{
+    startConnected();
+    PropertyFile& s = main->settings();
+    s.setInt("Chk_AutoNaming", 1);
+    s.setInt("Data_Type", 1);
+    // Neither the name nor the number goes to the text window; the journal
+    // keeps them all the same.
+    s.setInt("Chk_Number", 0);
+    s.setInt("Chk_Name", 0);
+    selectDestination(2);
+    const fs::path file = journalDir / journalFileName(std::time(nullptr));
+    // What the journal held whenever the text window changed.
+    struct JournalWatch : wxEvtHandler {
+        explicit JournalWatch(fs::path file) : file(std::move(file))
+        {
+            Bind(wxEVT_TEXT, [this](wxCommandEvent& event) {
+                seen.push_back(fs::exists(this->file) ? readFile(this->file) : "");
+                event.Skip();
+            });
+        }
+        fs::path file;
+        std::vector<std::string> seen;
+    } watch(file);
+    auto* view = wxWindow::FindWindowByName("textout_text", &TextOutputWindow::instance());
+    ASSERT_NE(view, nullptr);
+    view->PushEventHandler(&watch);
+    main->measure();
+    view->PopEventHandler();
+    EXPECT_EQ(s.getInt("Journal"), 1);
+    const std::string kept = readFile(file);
+    ASSERT_FALSE(watch.seen.empty());
+    for (const auto& before : watch.seen)
+        EXPECT_EQ(before, kept) << "the text window had the measurement before the journal";
+    EXPECT_EQ(kept.rfind(journalHeader(), 0), 0u) << kept;
+    EXPECT_NE(kept.find("\r\n1,Sample_No.1,,"), std::string::npos) << kept;
+    EXPECT_NE(kept.find(",SX-4810k,MAV,SCI,D65,10°,L*a*b*,text,"), std::string::npos) << kept;
+
+    s.setInt("Journal", 0);
+    main->measure();
+    EXPECT_EQ(s.getInt("Mes_Num"), 3);
+    EXPECT_EQ(readFile(file), kept);
+}
+
+TEST_F(MainWindowTest, AJournalThatCannotBeWrittenIsReportedAndTheMeasurementStillOutput)
+{
+    startConnected();
+    PropertyFile& s = main->settings();
+    s.setInt("Chk_AutoNaming", 1);
+    s.setInt("Data_Type", 1);
+    selectDestination(2);
+    const std::string day = journalFileName(std::time(nullptr));
+
+    // Where the folder would be there is a file.
+    std::ofstream(dir / "data") << "not a folder";
+    std::error_code cannotMake;
+    fs::create_directories(journalDir, cannotMake);
+    ASSERT_TRUE(cannotMake);
+    wxTEST_DIALOG(main->measure(),
+                  ExpectMessage(journalFailure + utf8Of(journalDir / day) + "\n" + cannotMake.message() +
+                                "\n測定データは出力先に出力します。"));
+    EXPECT_NE(TextOutputWindow::instance().text().find("Sample_No.1"), std::string::npos);
+    EXPECT_EQ(s.getInt("Mes_Num"), 2);
+#ifndef _WIN32
+    // A full disk.
+    fs::remove(dir / "data");
+    fs::create_directories(journalDir);
+    fs::create_symlink("/dev/full", journalDir / day);
+    wxTEST_DIALOG(main->measure(),
+                  ExpectMessage(journalFailure + utf8Of(journalDir / day) + "\n" +
+                                std::make_error_code(std::errc::no_space_on_device).message() +
+                                "\n測定データは出力先に出力します。"));
+    EXPECT_NE(TextOutputWindow::instance().text().find("Sample_No.2"), std::string::npos);
+    EXPECT_EQ(s.getInt("Mes_Num"), 3);
+#endif
+}
+
+#ifndef _WIN32
+TEST_F(MainWindowTest, TheToolsMenuOpensTheJournalFolderInTheFileManager)
+{
+    startConnected();
+    // The desktop's opener, standing in for the file manager.
+    const fs::path bin = dir / "bin";
+    fs::create_directories(bin);
+    const fs::path opened = dir / "opened";
+    std::ofstream(bin / "xdg-open") << "#!/bin/sh\nprintf '%s' \"$1\" > '" << opened.string() << ".part' && mv '"
+                                    << opened.string() << ".part' '" << opened.string() << "'\n";
+    fs::permissions(bin / "xdg-open", fs::perms::owner_all);
+    const std::string path = std::getenv("PATH");
+    setEnvironment("PATH", (bin.string() + ":" + path).c_str());
+    wxCommandEvent command(wxEVT_MENU, wxXmlResource::GetXRCID("ID_JOURNAL_FOLDER"));
+    main->ProcessWindowEvent(command);
+    setEnvironment("PATH", path.c_str());
+    for (int i = 0; i < 100 && !fs::exists(opened); ++i)
+        pumpFor(std::chrono::milliseconds(50));
+    EXPECT_EQ(readFile(opened), journalDir.string());
+    EXPECT_TRUE(fs::is_directory(journalDir));
+}
+#endif
 
 } // namespace

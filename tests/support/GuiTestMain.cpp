@@ -8,6 +8,13 @@
 
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -53,5 +60,17 @@ int main(int argc, char** argv)
     // Listing the tests needs no display.
     if (GTEST_FLAG_GET(list_tests))
         return RUN_ALL_TESTS();
+#ifdef _WIN32
     return wxEntry(argc, argv);
+#else
+    // Whatever a test measures goes into a journal of this process's own,
+    // never the user's (tests that look at the journal set their own).
+    const auto data = std::filesystem::temp_directory_path() /
+                      ("tonvale-test-data-" + std::to_string(getpid()));
+    setenv("XDG_DATA_HOME", data.c_str(), 1);
+    const int result = wxEntry(argc, argv);
+    std::error_code ignored;
+    std::filesystem::remove_all(data, ignored);
+    return result;
+#endif
 }
