@@ -31,14 +31,6 @@ namespace {
 // 2026-03-05 05:07:09 UTC.
 constexpr std::time_t measuredAt = 1772687229;
 
-std::vector<std::string> spectralValues(int seed)
-{
-    std::vector<std::string> values;
-    for (int k = 0; k < MeasurementRecord::spectralValues; ++k)
-        values.push_back(std::to_string(seed + k) + "." + std::to_string(10 + k % 90));
-    return values;
-}
-
 std::string dataLine(const std::vector<std::string>& values)
 {
     std::string line = "OK00";
@@ -78,6 +70,14 @@ private:
 };
 
 #ifndef _WIN32
+std::vector<std::string> spectralValues(int seed)
+{
+    std::vector<std::string> values;
+    for (int k = 0; k < MeasurementRecord::spectralValues; ++k)
+        values.push_back(std::to_string(seed + k) + "." + std::to_string(10 + k % 90));
+    return values;
+}
+
 // Rows as Python's csv module reads the file.
 std::vector<std::vector<std::string>> readWithPython(const std::string& file)
 {

@@ -14,7 +14,7 @@ wxSize shownTextSize(wxStaticText& text)
     const std::wstring label = text.GetLabel().ToStdWstring();
     RECT area{0, 0, text.GetSize().x, 0};
     DrawTextW(dc, label.c_str(), int(label.size()), &area,
-              DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
+              DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
     SelectObject(dc, old);
     ReleaseDC(window, dc);
     return {area.right - area.left, area.bottom - area.top};
