@@ -1,0 +1,118 @@
+// The main window against the simulated instrument and the Excel stand-in:
+// the measurements an operator makes land in the chosen worksheet exactly as
+// they land in the in-memory spreadsheet (titles, rows, fills, fitted
+// columns, selection), through real cross-process IDispatch calls; once
+// Excel is gone the next measurement stops with message 140, the
+// destination falls back to none and the number stays.
+#include "ChooseWorksheet.h"
+#include "GuiTest.h"
+#include "MainDialog.h"
+#include "PortDialog.h"
+#include "PropertyFile.h"
+#include "SimControl.h"
+#include "StandInClient.h"
+#include "TempDir.h"
+#include "TextOutputWindow.h"
+#include "sheetwire/Automation.h"
+#include "sheetwire/ExcelBackend.h"
+#include "sheetwire/MemorySpreadsheet.h"
+
+#include <wx/choice.h>
+
+#include <optional>
+
+using namespace tonvale;
+
+namespace {
+
+const std::string message140 =
+    "出力先のワークブックとワークシートが指定されていません。\n処理を中止します。";
+
+class ProgramExcelTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        standin::registerServer();
+        standin::endAll();
+    }
+
+    void TearDown() override
+    {
+        if (main)
+            main->Destroy();
+        pumpFor(std::chrono::milliseconds(20));
+        sheetwire::setAutomationBackend(nullptr);
+        standin::endAll();
+        sim.reset();
+    }
+
+    // The operator's session: two spectral measurements under one title
+    // row, then L*a*b* with the area and component switched on under a
+    // title row of its own, into 結果.xls/測定. The date and time stay out,
+    // so that two sessions write the same.
+    void measureASession()
+    {
+        // An instrument of its own: the simulator's measuring noise starts
+        // from the same seed, so both sessions measure the same values.
+        sim.reset();
+        sim.emplace();
+        sim->command("FLAGS 22222222");
+        sim->command("SAMPLE white");
+        main = new MainDialog(settings.path("Tonvale.INI"));
+        bool started = false;
+        wxTEST_DIALOG(started = main->start(), choosePort(0));
+        ASSERT_TRUE(started);
+        PropertyFile& s = main->settings();
+        s.setInt("Chk_AutoNaming", 1);
+        s.setInt("Chk_Number", 1);
+        s.setInt("Chk_DateTime", 0);
+        s.setInt("Data_Type", 0);
+        main->destinationList()->SetSelection(1);
+        wxTEST_DIALOG(main->changeDestination(), chooseWorksheet("結果.xls", "測定"));
+        ASSERT_EQ(main->destinationList()->GetSelection(), 1);
+        main->measure();
+        main->measure();
+        s.setInt("Data_Type", 1);
+        s.setInt("Chk_Mask", 1);
+        s.setInt("Chk_Gloss", 1);
+        main->measure();
+        EXPECT_EQ(s.getInt("Mes_Num"), 4);
+    }
+
+    void endSession()
+    {
+        main->Destroy();
+        main = nullptr;
+        pumpFor(std::chrono::milliseconds(20));
+    }
+
+    std::optional<sxsim::SimProcess> sim;
+    TempDir settings;
+    MainDialog* main = nullptr;
+};
+
+TEST_F(ProgramExcelTest, MeasurementsLandInExcelAsInTheModelUntilExcelIsGone)
+{
+    auto memory = sheetwire::MemorySpreadsheet::create();
+    memory->addWorkbook("Book1", {"Sheet1"});
+    memory->addWorkbook("結果.xls", {"測定", "Sheet2"});
+    sheetwire::setAutomationBackend(memory);
+    measureASession();
+    endSession();
+    const std::string expected = memory->describe();
+    ASSERT_NE(expected.find("cell 1,1 text \"測定No.\""), std::string::npos) << expected;
+
+    standin::Server excel;
+    excel.script("book\tBook1\tSheet1");
+    excel.script("book\t結果.xls\t測定|Sheet2");
+    sheetwire::setAutomationBackend(std::make_shared<sheetwire::ExcelBackend>());
+    measureASession();
+    EXPECT_EQ(excel.state(), expected);
+
+    excel.kill();
+    wxTEST_DIALOG(main->measure(), ExpectMessage(message140));
+    EXPECT_EQ(main->destinationList()->GetSelection(), 0);
+    EXPECT_EQ(main->settings().getInt("Mes_Num"), 4);
+}
+
+} // namespace
