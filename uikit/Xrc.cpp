@@ -20,7 +20,7 @@ public:
     wxObject* DoCreateResource() override
     {
         wxObject* made = wxDialogXmlHandler::DoCreateResource();
-        auto* dlg = wxDynamicCast(made, wxDialog);
+        auto* dlg = dynamic_cast<wxDialog*>(made);
         const wxString size = GetParamValue(wxT("size"));
         if (dlg != nullptr && size.EndsWith(wxT("d"))) {
             long w = 0, h = 0;

@@ -196,7 +196,7 @@ TEST(DataTypeDialog, TheDataTypeEnablesIlluminantAndObserver)
         EXPECT_FALSE(view.conditionsEnabled());
         // The group boxes stay enabled.
         for (wxWindow* child : dlg.GetChildren()) {
-            if (wxDynamicCast(child, wxStaticBox)) {
+            if (dynamic_cast<wxStaticBox*>(child)) {
                 EXPECT_TRUE(child->IsEnabled()) << child->GetLabel().utf8_string();
             }
         }

@@ -37,7 +37,7 @@ std::size_t expectTidyLayout(wxWindow& window)
     for (wxWindow* child : window.GetChildren()) {
         if (!child->IsShown())
             continue;
-        (wxDynamicCast(child, wxStaticBox) ? boxes : controls).push_back(child);
+        (dynamic_cast<wxStaticBox*>(child) ? boxes : controls).push_back(child);
     }
 
     for (wxWindow* box : boxes) {
@@ -50,14 +50,14 @@ std::size_t expectTidyLayout(wxWindow& window)
         EXPECT_TRUE(client.Contains(r)) << nameOf(control) << " leaves the window";
         // A tree or a text of many lines shows its content scrolled; it has
         // no caption to fit.
-        const auto* entry = wxDynamicCast(control, wxTextCtrl);
-        if (!wxDynamicCast(control, wxTreeCtrl) && !(entry && entry->IsMultiLine())) {
+        const auto* entry = dynamic_cast<wxTextCtrl*>(control);
+        if (!dynamic_cast<wxTreeCtrl*>(control) && !(entry && entry->IsMultiLine())) {
             wxSize best = control->GetBestSize();
             // A button's best width is the theme's standard button, not its
             // text; a static text's is the text itself.
-            if (wxDynamicCast(control, wxButton))
+            if (dynamic_cast<wxButton*>(control))
                 best.x = control->GetTextExtent(control->GetLabel()).x + buttonFrame;
-            else if (auto* text = wxDynamicCast(control, wxStaticText))
+            else if (auto* text = dynamic_cast<wxStaticText*>(control))
                 best = shownTextSize(*text);
 #ifdef __WXMSW__
             // A Windows edit box shows a line of its text inside its frame;
@@ -67,7 +67,7 @@ std::size_t expectTidyLayout(wxWindow& window)
                 best.y = control->GetCharHeight() + r.height - control->GetClientSize().y;
 #endif
             EXPECT_LE(best.y, r.height) << nameOf(control) << " is clipped";
-            if (!wxDynamicCast(control, wxTextCtrl)) {
+            if (!dynamic_cast<wxTextCtrl*>(control)) {
                 EXPECT_LE(best.x, r.width) << nameOf(control) << " is clipped";
             }
         }
