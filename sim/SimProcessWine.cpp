@@ -67,12 +67,19 @@ SimProcess::SimProcess(const SimOptions& options) : port(options.portName)
     config = ports;
     link = config + "/termin/ports/" + port;
 
+    // Wine reuses its small process ids, and a killed test leaves its
+    // directory behind: a name that is taken is passed over.
     static std::atomic<unsigned> serial{0};
-    const std::string unixDirectory = "/tmp/sxsim-wine-" + std::to_string(GetCurrentProcessId()) +
-                                      "-" + std::to_string(serial++);
-    directory = windowsPath(unixDirectory);
-    if (!CreateDirectoryW(widen(directory).c_str(), nullptr))
-        throw std::runtime_error("cannot create a directory for the simulator");
+    std::string unixDirectory;
+    for (;;) {
+        unixDirectory = "/tmp/sxsim-wine-" + std::to_string(GetCurrentProcessId()) + "-" +
+                        std::to_string(serial++);
+        directory = windowsPath(unixDirectory);
+        if (CreateDirectoryW(widen(directory).c_str(), nullptr))
+            break;
+        if (GetLastError() != ERROR_ALREADY_EXISTS)
+            throw std::runtime_error("cannot create a directory for the simulator");
+    }
 
     const std::string shellCommand = "XDG_CONFIG_HOME=" + quoted(config) + " exec " + quoted(SXSIM_PATH) +
                           " --link " + port + " --control tcp:0 --product " +
