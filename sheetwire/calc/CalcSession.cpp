@@ -149,9 +149,6 @@ private:
     std::shared_ptr<std::atomic<bool>> gone;
 };
 
-// The pipe as the bridge sees it, counting the messages of every block the
-// office sends. A block is read as its 8-byte header (size, message count,
-// both big-endian) and then its body in one piece.
 // The office sends its document events at any time, and a bridge's reader
 // thread unpacks them with the UNO runtime, which exit() finalises. From the
 // moment the process starts to end, a reader that comes back for more bytes
@@ -208,6 +205,9 @@ private:
     int busyReaders = 0;
 };
 
+// The pipe as the bridge sees it, counting the messages of every block the
+// office sends. A block is read as its 8-byte header (size, message count,
+// both big-endian) and then its body in one piece.
 class CountingConnection : public cppu::WeakImplHelper1<css::connection::XConnection> {
 public:
     CountingConnection(Reference<css::connection::XConnection> pipe,
