@@ -4,6 +4,7 @@
 
 #include "AtomicFile.h"
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -24,5 +25,12 @@ std::error_code overwriteFile(const std::string& path, std::string_view contents
 
 // The system's error for a file this user may not write.
 std::error_code accessDenied();
+
+#ifdef _WIN32
+// Whether this user may create files in directory. The read-only attribute
+// says nothing about a folder's permissions (Program Files is not
+// read-only, yet closed to ordinary users): try it.
+bool mayCreateFilesIn(const std::filesystem::path& directory);
+#endif
 
 } // namespace tonvale::platform

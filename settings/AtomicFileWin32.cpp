@@ -9,6 +9,7 @@
 #include <wx/string.h>
 
 #include <atomic>
+#include <filesystem>
 
 #include <windows.h>
 
@@ -37,19 +38,6 @@ std::wstring directoryOf(const std::wstring& path)
     return slash == std::wstring::npos ? L"." : path.substr(0, slash);
 }
 
-// Whether this user may make a file in directory: the attributes say
-// nothing of a folder's permissions, so try it.
-bool mayCreateFilesIn(const std::wstring& directory)
-{
-    const std::wstring probe = directory + L"\\.tonvale-probe-" + std::to_wstring(GetCurrentProcessId());
-    const HANDLE file = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                    FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    CloseHandle(file);
-    return true;
-}
-
 } // namespace
 
 SaveTarget inspectSaveTarget(const std::string& path)
@@ -58,7 +46,7 @@ SaveTarget inspectSaveTarget(const std::string& path)
     SaveTarget target;
     const DWORD attributes = GetFileAttributesW(file.c_str());
     target.exists = attributes != INVALID_FILE_ATTRIBUTES;
-    target.directoryWritable = mayCreateFilesIn(directoryOf(file));
+    target.directoryWritable = mayCreateFilesIn(std::filesystem::path(directoryOf(file)));
     // ReplaceFileW gives the new file the old one's attributes and security.
     target.ownerKept = true;
     if (target.exists && (attributes & FILE_ATTRIBUTE_READONLY) == 0) {
@@ -127,6 +115,18 @@ std::error_code overwriteFile(const std::string& path, std::string_view contents
 std::error_code accessDenied()
 {
     return {int(ERROR_ACCESS_DENIED), win32Category()};
+}
+
+bool mayCreateFilesIn(const std::filesystem::path& directory)
+{
+    const std::filesystem::path probe =
+        directory / (L".tonvale-probe-" + std::to_wstring(GetCurrentProcessId()));
+    const HANDLE file = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    CloseHandle(file);
+    return true;
 }
 
 } // namespace tonvale::platform

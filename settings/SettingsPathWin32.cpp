@@ -1,5 +1,7 @@
 #include "SettingsPath.h"
 
+#include "AtomicFilePlatform.h"
+
 #include <wx/string.h>
 
 #include <filesystem>
@@ -36,21 +38,6 @@ std::string executablePath()
     }
 }
 
-// Whether this user may create files in the directory. The read-only
-// attribute says nothing about a folder's permissions (Program Files is
-// not read-only, yet closed to ordinary users): try it.
-bool mayCreateFilesIn(const std::filesystem::path& directory)
-{
-    const std::filesystem::path probe =
-        directory / (L"Tonvale.INI.probe" + std::to_wstring(GetCurrentProcessId()));
-    const HANDLE file = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                    FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    CloseHandle(file);
-    return true;
-}
-
 std::string applicationData()
 {
     wchar_t* folder = nullptr;
@@ -80,7 +67,7 @@ std::string locateSettings()
     namespace fs = std::filesystem;
     const std::string executable = executablePath();
     const bool writable =
-        !executable.empty() && mayCreateFilesIn(fs::path(wide(executable)).parent_path());
+        !executable.empty() && platform::mayCreateFilesIn(fs::path(wide(executable)).parent_path());
     return settingsPathFor(executable, writable, applicationData());
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // Whether a window's program is alive, asked as a window manager asks it:
-// the _NET_WM_PING of the freedesktop window manager specification, which
-// the toolkit answers from its event loop. A program that runs no event
+// the desktop's _NET_WM_PING message, which the toolkit answers from its
+// event loop. A program that runs no event
 // loop (a busy or blocked UI thread) does not answer.
 
 #include <chrono>
