@@ -6,6 +6,7 @@
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNamed.hpp>
 #include <com/sun/star/frame/Desktop.hpp>
+#include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/frame/XFrames.hpp>
 #include <com/sun/star/frame/XTitle.hpp>
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>
@@ -19,6 +20,10 @@
 #include <cppuhelper/bootstrap.hxx>
 #include <gtest/gtest.h>
 #include <rtl/bootstrap.hxx>
+
+#include <chrono>
+#include <stdexcept>
+#include <thread>
 
 using css::uno::UNO_QUERY;
 using css::uno::UNO_QUERY_THROW;
@@ -65,15 +70,32 @@ std::string titleOf(const Reference<css::frame::XModel>& model)
 
 OfficeProbe::OfficeProbe(const std::string& pipeName)
 {
-    const auto local = context();
-    const auto connection =
-        css::connection::Connector::create(local)->connect(ou("pipe,name=" + pipeName));
-    const auto bridgeObject =
-        css::bridge::BridgeFactory::create(local)->createBridge("", "urp", connection, nullptr);
-    bridge.set(bridgeObject, UNO_QUERY_THROW);
-    const Reference<css::uno::XComponentContext> office(
-        bridgeObject->getInstance("StarOffice.ComponentContext"), UNO_QUERY_THROW);
-    desktop = css::frame::Desktop::create(office);
+    // A busy office that has just started has been seen to drop a
+    // connection it had accepted before the first call was answered; the
+    // probe connects again then. What fails for good is rethrown as a
+    // standard exception, so that the test says why.
+    for (int attempt = 1;; ++attempt) {
+        try {
+            const auto local = context();
+            const auto connection =
+                css::connection::Connector::create(local)->connect(ou("pipe,name=" + pipeName));
+            const auto bridgeObject = css::bridge::BridgeFactory::create(local)->createBridge(
+                "", "urp", connection, nullptr);
+            bridge.set(bridgeObject, UNO_QUERY_THROW);
+            const Reference<css::uno::XComponentContext> office(
+                bridgeObject->getInstance("StarOffice.ComponentContext"), UNO_QUERY_THROW);
+            desktop = css::frame::Desktop::create(office);
+            return;
+        } catch (const css::lang::DisposedException&) {
+            if (attempt == 3)
+                throw std::runtime_error("the office on " + pipeName +
+                                         " dropped the probe's connection three times");
+            std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        } catch (const css::uno::Exception& error) {
+            throw std::runtime_error("no look into the office on " + pipeName + ": " +
+                                     utf8(error.Message));
+        }
+    }
 }
 
 OfficeProbe::~OfficeProbe()

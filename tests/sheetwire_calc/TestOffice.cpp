@@ -13,6 +13,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <fstream>
@@ -50,13 +51,28 @@ std::vector<std::string> words(const fs::path& path)
     return all;
 }
 
+bool running(const fs::path& task)
+{
+    const std::string stat = readFile(task / "stat");
+    const std::size_t close = stat.rfind(')');
+    return close != std::string::npos && close + 2 < stat.size() && stat[close + 2] != 'Z' &&
+           stat[close + 2] != 'X';
+}
+
+// A process counts as running while any of its threads does: a killed
+// office's first thread may be a zombie while others still hold its pipes
+// open, and a connection to them then still succeeds.
 bool alive(pid_t pid)
 {
     if (::kill(pid, 0) != 0)
         return false;
-    const std::string stat = readFile("/proc/" + std::to_string(pid) + "/stat");
-    const std::size_t close = stat.rfind(')');
-    return close != std::string::npos && close + 2 < stat.size() && stat[close + 2] != 'Z';
+    std::error_code error;
+    for (const auto& task :
+         fs::directory_iterator("/proc/" + std::to_string(pid) + "/task", error)) {
+        if (running(task.path()))
+            return true;
+    }
+    return false;
 }
 
 // A profile an office has set up and left; the offices of the tests start
@@ -204,8 +220,10 @@ std::vector<pid_t> TestOffice::pids() const
             for (const auto& word : words(entry.path() / "environ"))
                 ours = ours || word == config;
         }
-        if (ours && alive(pid))
+        if (ours && alive(pid)) {
             found.push_back(pid);
+            seen.insert(pid);
+        }
     }
     return found;
 }
@@ -219,13 +237,18 @@ void TestOffice::kill()
 
 bool TestOffice::waitGone(std::chrono::milliseconds limit)
 {
+    // Also waited for by the process ids seen before: a dying process's
+    // command line and environment read empty, so pids() no longer
+    // recognises it while its last threads still hold its pipes.
     const bool gone = waitUntil(
         [this] {
             if (child > 0 && waitpid(child, nullptr, WNOHANG) == child)
                 child = -1;
-            return pids().empty();
+            return pids().empty() && std::none_of(seen.begin(), seen.end(), alive);
         },
         limit);
+    if (gone)
+        seen.clear();
     return gone;
 }
 

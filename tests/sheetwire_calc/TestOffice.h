@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -63,4 +64,6 @@ private:
 
     std::string configHome;
     pid_t child = -1;
+    // Every process pids() has found since the office was last gone.
+    mutable std::set<pid_t> seen;
 };

@@ -235,9 +235,13 @@ TEST(CalcBinding, LaunchStartsAVisibleOfficeOfItsOwnThatQuitsOnRequest)
     const auto name = application->Workbooks()->Add()->Name();
     {
         OfficeProbe probe(office.pipeName);
-        EXPECT_EQ(probe.titles().back(), name);
+        const auto titles = probe.titles();
+        ASSERT_FALSE(titles.empty());
+        EXPECT_EQ(titles.back(), name);
+        const auto model = probe.model(name);
+        ASSERT_TRUE(model.is()) << name;
         const Reference<css::awt::XWindow2> window(
-            probe.model(name)->getCurrentController()->getFrame()->getContainerWindow(),
+            model->getCurrentController()->getFrame()->getContainerWindow(),
             css::uno::UNO_QUERY_THROW);
         EXPECT_TRUE(window->isVisible());
     }
