@@ -341,9 +341,8 @@ void MainDialog::keepInJournal(int target, int illuminant, int observer, bool re
     std::string illuminantName;
     std::string observerName;
     if (!remote) {
-        for (const IlluminantEntry& entry : illuminantTable)
-            if (entry.code == illuminant)
-                illuminantName = entry.name;
+        if (const IlluminantEntry* entry = findIlluminant(illuminant))
+            illuminantName = entry->name;
         observerName = observer == 0 ? "10°" : "2°";
     }
     const auto& lines = instrument.dataLines();

@@ -14,11 +14,17 @@ int selectable(int value, int count)
 
 bool listed(int code)
 {
-    return std::any_of(illuminantTable.begin(), illuminantTable.end(),
-                       [code](const IlluminantEntry& entry) { return entry.code == code; });
+    return findIlluminant(code) != nullptr;
 }
 
 } // namespace
+
+const IlluminantEntry* findIlluminant(int code)
+{
+    const auto found = std::find_if(illuminantTable.begin(), illuminantTable.end(),
+                                    [code](const IlluminantEntry& entry) { return entry.code == code; });
+    return found == illuminantTable.end() ? nullptr : &*found;
+}
 
 void DataType::setSettings(PropertyFile* settings, std::string settingsFile)
 {

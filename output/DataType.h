@@ -21,6 +21,9 @@ inline constexpr std::array<IlluminantEntry, 11> illuminantTable{{
     {6, "F7"}, {7, "F8"}, {8, "F10"}, {9, "F11"}, {10, "F12"},
 }};
 
+// The entry of that code; null for a code the table does not list.
+const IlluminantEntry* findIlluminant(int code);
+
 class DataType {
 public:
     // A radio group or the list with nothing selected.

@@ -32,6 +32,7 @@
 #include <oleauto.h>
 
 #include "StandInClass.h"
+#include "Utf16.h"
 
 using namespace sheetwire;
 
@@ -41,21 +42,8 @@ std::shared_ptr<MemorySpreadsheet> model;
 std::atomic<long> delayMs{0};
 DWORD mainThread = 0;
 
-std::wstring wide(const std::string& utf8)
-{
-    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), nullptr, 0);
-    std::wstring out(std::size_t(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), out.data(), n);
-    return out;
-}
-
-std::string narrow(const wchar_t* text, std::size_t length)
-{
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text, int(length), nullptr, 0, nullptr, nullptr);
-    std::string out(std::size_t(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, int(length), out.data(), n, nullptr, nullptr);
-    return out;
-}
+using standin::narrow;
+using standin::wide;
 
 // A member's failure as Excel reports it.
 struct Failure {

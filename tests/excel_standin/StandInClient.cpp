@@ -1,6 +1,7 @@
 #include "StandInClient.h"
 
 #include "StandInClass.h"
+#include "Utf16.h"
 
 #include <tlhelp32.h>
 
@@ -12,22 +13,6 @@ namespace standin {
 namespace {
 
 constexpr DISPID delayMember = 0x10001, scriptMember = 0x10002;
-
-std::wstring wide(const std::string& utf8)
-{
-    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), nullptr, 0);
-    std::wstring out(std::size_t(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), out.data(), n);
-    return out;
-}
-
-std::string narrow(const wchar_t* text, std::size_t length)
-{
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text, int(length), nullptr, 0, nullptr, nullptr);
-    std::string out(std::size_t(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, int(length), out.data(), n, nullptr, nullptr);
-    return out;
-}
 
 std::wstring besideThisProgram(const wchar_t* name)
 {
