@@ -1,8 +1,8 @@
 #pragma once
 // Whether a window's program is alive, asked as a window manager asks it:
 // the desktop's _NET_WM_PING message, which the toolkit answers from its
-// event loop. A program that runs no event
-// loop (a busy or blocked UI thread) does not answer.
+// event loop. A program that runs no event loop (a busy or blocked UI
+// thread) does not answer.
 
 #include <chrono>
 #include <optional>
