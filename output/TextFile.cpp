@@ -71,12 +71,25 @@ std::string textFileBytes(const std::string& text, const std::string& path)
     return toFileText(withCrLf(endsWith(path, ".csv") ? csvOf(text) : text));
 }
 
-std::string withDefaultExtension(const std::string& path)
+std::string withDefaultExtension(const std::string& path, const std::string& wildcard,
+                                 int filterIndex)
 {
     const std::string name = utf8Of(pathOf(path).filename());
     const auto dot = name.rfind('.');
     if (dot != std::string::npos && dot > 0)
         return path;
+    // The filter's pattern is field 2 * filterIndex + 1 of the wildcard.
+    std::size_t start = filterIndex < 0 ? std::string::npos : 0;
+    for (int field = 0; field < 2 * filterIndex + 1 && start != std::string::npos; ++field) {
+        start = wildcard.find('|', start);
+        if (start != std::string::npos)
+            ++start;
+    }
+    const std::string pattern =
+        start == std::string::npos ? "" : wildcard.substr(start, wildcard.find('|', start) - start);
+    if (pattern.size() > 2 && pattern.compare(0, 2, "*.") == 0 &&
+        pattern.find_first_of("*?;", 2) == std::string::npos)
+        return path + pattern.substr(1);
     return path + ".txt";
 }
 

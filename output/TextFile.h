@@ -19,8 +19,13 @@ std::string textFileBytes(const std::string& text, const std::string& path);
 // a double quote or a line break; otherwise as it is.
 std::string csvField(std::string_view field);
 
-// The path with ".txt" added when its file name has no extension.
-std::string withDefaultExtension(const std::string& path);
+// The path with an extension added when its file name has none: that of the
+// filter chosen in the file dialog (filterIndex into wildcard, "name|pattern|
+// name|pattern"), as the file dialog on Windows adds it, so a bare name saved
+// under "*.csv" becomes a CSV file; ".txt" when that filter names no single
+// extension ("*.*").
+std::string withDefaultExtension(const std::string& path, const std::string& wildcard,
+                                 int filterIndex);
 
 // A file dialog filter of the string table ("name|pattern|...||") in the
 // form the file dialog takes (without the closing "||").

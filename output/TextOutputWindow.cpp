@@ -121,15 +121,15 @@ void TextOutputWindow::onClose(wxCloseEvent&)
 
 void TextOutputWindow::saveAs()
 {
+    const std::string wildcard = fileDialogWildcard(strings().get(fileFilterId));
     wxFileDialog dialog(this, wxString::FromUTF8("名前を付けて保存"), wxString(), wxString(),
-                        wxString::FromUTF8(fileDialogWildcard(strings().get(fileFilterId))),
-                        wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
+                        wxString::FromUTF8(wildcard), wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
     if (dialog.ShowModal() != wxID_OK)
         return;
     const std::string chosen = dialog.GetPath().utf8_string();
     if (chosen.empty())
         return;
-    const std::string path = withDefaultExtension(chosen);
+    const std::string path = withDefaultExtension(chosen, wildcard, dialog.GetFilterIndex());
     // The file dialog asked about the name as typed; a name that only now got
     // its extension is asked about here.
     if (path != chosen && std::filesystem::exists(pathOf(path))) {

@@ -51,18 +51,32 @@ TEST(TextFile, Bytes)
 
 TEST(TextFile, DefaultExtensionAndFilter)
 {
-    const std::pair<const char*, const char*> paths[] = {
-        {"/d/result", "/d/result.txt"},
-        {"/d/result.csv", "/d/result.csv"},
-        {"/d/result.CSV", "/d/result.CSV"},
-        {"/d.x/result", "/d.x/result.txt"},
-        {"/d/.hidden", "/d/.hidden.txt"},
-    };
-    for (const auto& [chosen, used] : paths)
-        EXPECT_EQ(withDefaultExtension(chosen), used);
+    const std::string wildcard = fileDialogWildcard(strings().get(149));
+    EXPECT_EQ(wildcard, "CSVﾌｧｲﾙ (*.csv)|*.csv|ﾃｷｽﾄﾌｧｲﾙ (*.txt)|*.txt|すべてのﾌｧｲﾙ (*.*)|*.*");
 
-    EXPECT_EQ(fileDialogWildcard(strings().get(149)),
-              "CSVﾌｧｲﾙ (*.csv)|*.csv|ﾃｷｽﾄﾌｧｲﾙ (*.txt)|*.txt|すべてのﾌｧｲﾙ (*.*)|*.*");
+    // The extension of the chosen filter, as the Windows file dialog adds it;
+    // ".txt" for all files. A name with an extension of its own keeps it.
+    const struct {
+        const char* chosen;
+        int filter;
+        const char* used;
+    } paths[] = {
+        {"/d/result", 0, "/d/result.csv"},
+        {"/d/result", 1, "/d/result.txt"},
+        {"/d/result", 2, "/d/result.txt"},
+        {"/d/result", 3, "/d/result.txt"},
+        {"/d/result", -1, "/d/result.txt"},
+        {"/d/result.csv", 1, "/d/result.csv"},
+        {"/d/result.CSV", 0, "/d/result.CSV"},
+        {"/d/result.txt", 0, "/d/result.txt"},
+        {"/d.x/result", 0, "/d.x/result.csv"},
+        {"/d/.hidden", 1, "/d/.hidden.txt"},
+    };
+    for (const auto& p : paths)
+        EXPECT_EQ(withDefaultExtension(p.chosen, wildcard, p.filter), p.used)
+            << p.chosen << " under filter " << p.filter;
+    EXPECT_EQ(withDefaultExtension("/d/r", "Data|*.dat;*.d|Any|*", 0), "/d/r.txt");
+    EXPECT_EQ(withDefaultExtension("/d/r", "Data|*.dat;*.d|Any|*", 1), "/d/r.txt");
 }
 
 namespace {
@@ -208,13 +222,17 @@ TEST_F(TextWindow, SavesTheTextAsChosen)
     window.appendLine("No.1\t1,00\t2.00");
     struct Case {
         std::string chosen;
+        int filter;
         std::string written;
         std::string bytes;
     };
+    // The CSV filter is the one offered first.
     const Case cases[] = {
-        {"r.csv", "r.csv", "No.1,\"1,00\",2.00\r\n"},
-        {"r.CSV", "r.CSV", "No.1\t1,00\t2.00\r\n"},
-        {"plain", "plain.txt", "No.1\t1,00\t2.00\r\n"},
+        {"r.csv", 1, "r.csv", "No.1,\"1,00\",2.00\r\n"},
+        {"r.CSV", 0, "r.CSV", "No.1\t1,00\t2.00\r\n"},
+        {"plain", 0, "plain.csv", "No.1,\"1,00\",2.00\r\n"},
+        {"text", 1, "text.txt", "No.1\t1,00\t2.00\r\n"},
+        {"any", 2, "any.txt", "No.1\t1,00\t2.00\r\n"},
     };
     for (const auto& c : cases) {
         wxTEST_DIALOG(window.saveAs(),
@@ -223,6 +241,8 @@ TEST_F(TextWindow, SavesTheTextAsChosen)
                           EXPECT_TRUE(dlg.HasFlag(wxFD_SAVE));
                           EXPECT_TRUE(dlg.HasFlag(wxFD_OVERWRITE_PROMPT));
                           EXPECT_EQ(dlg.GetFilename(), "");
+                          EXPECT_EQ(dlg.GetFilterIndex(), 0);
+                          dlg.SetFilterIndex(c.filter);
                           choose(dlg, dir.path(c.chosen));
                           return wxID_OK;
                       }));
@@ -245,15 +265,15 @@ TEST_F(TextWindow, AnEmptyTextSavesAnEmptyFileAndCancelSavesNothing)
 TEST_F(TextWindow, AnAddedExtensionAsksBeforeOverwriting)
 {
     TempDir dir;
-    dir.write("r.txt", "old");
+    dir.write("r.csv", "old");
     window.appendLine("new");
-    const std::string question = "r.txt は既に存在します。\n上書きしますか?";
+    const std::string question = "r.csv は既に存在します。\n上書きしますか?";
     wxTEST_DIALOG(window.saveAs(), chooseFile(dir.path("r")),
                   ExpectMessage(question, wxID_CANCEL, wxICON_QUESTION));
-    EXPECT_EQ(dir.read("r.txt"), "old");
+    EXPECT_EQ(dir.read("r.csv"), "old");
     wxTEST_DIALOG(window.saveAs(), chooseFile(dir.path("r")),
                   ExpectMessage(question, wxID_OK, wxICON_QUESTION));
-    EXPECT_EQ(dir.read("r.txt"), "new\r\n");
+    EXPECT_EQ(dir.read("r.csv"), "new\r\n");
 }
 
 // A full disk, by the file size limit of POSIX.
