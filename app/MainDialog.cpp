@@ -161,7 +161,10 @@ void MainDialog::placeFromSettings()
     stored.top = readInt(store, key::posTopMain, centred.top);
     stored.bottom = readInt(store, key::posBottomMain, centred.bottom);
     const Rect placed = shiftOntoDesktop(stored, desktop);
-    SetSize(placed.left, placed.top, placed.right - placed.left, placed.bottom - placed.top);
+    // Only moved: the window's size is fixed, and the size saved on a desktop
+    // whose window manager frames it (border, title bar) is the frame's; a
+    // request for that size made the move go astray into a corner.
+    Move(placed.left, placed.top);
 }
 
 bool MainDialog::confirmExit()

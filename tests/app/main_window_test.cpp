@@ -173,14 +173,21 @@ TEST_F(MainWindowTest, AStartWithASettingsFileResetsTheNumberAndRewritesTheFile)
             << "PosLeft_Main=" << screen.GetRight() - 100 << "\r\nPosTop_Main=10\r\n"
             << "PosRight_Main=" << screen.GetRight() + 200 << "\r\nPosBottom_Main=310\r\n";
     }
-    startConnected();
+    main = new MainDialog(settingsFile);
+    const wxSize own = main->GetSize();
+    ASSERT_NE(own, wxSize(300, 300));
+    bool started = false;
+    wxTEST_DIALOG(started = main->start(), choosePort(0));
+    ASSERT_TRUE(started);
     EXPECT_EQ(main->settings().getInt("Mes_Num"), 1);
     EXPECT_NE(readFile(settingsFile).find("Mes_Num=1\r\n"), std::string::npos);
     EXPECT_NE(readFile(settingsFile).find("Name_Default=Lot\r\n"), std::string::npos);
+    // The saved rectangle, 300 wide, shifted onto the desktop; the window
+    // keeps its own size there.
     const wxRect placed = main->GetRect();
-    EXPECT_EQ(placed.GetRight() + 1, screen.GetRight() + 1);
-    EXPECT_EQ(placed.GetWidth(), 300);
+    EXPECT_EQ(placed.GetLeft(), screen.GetRight() + 1 - 300);
     EXPECT_EQ(placed.GetTop(), 10);
+    EXPECT_EQ(placed.GetSize(), own);
 }
 
 TEST_F(MainWindowTest, APortThatDoesNotOpenAsksAgainAndCancelEndsWithoutSaving)
