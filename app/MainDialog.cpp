@@ -64,9 +64,7 @@ MainDialog::MainDialog(std::string settingsFile)
     SetMenuBar(wxXmlResource::Get()->LoadMenuBar(wxT("TONVALE_MENU_129")));
     placeAboutCommand(*this);
     SetClientSize(panel->ConvertDialogToPixels(wxSize(148, 137)));
-    wxIcon icon;
-    icon.CopyFromBitmap(wxXmlResource::Get()->LoadBitmap(wxT("TONVALE_ICON_128")));
-    SetIcon(icon);
+    SetIcon(programIcon());
     destination = XRCCTRL(*panel, "1072", wxChoice);
     measureButton = XRCCTRL(*panel, "1001", wxButton);
     textWindow.setMainWindow(this);

@@ -50,6 +50,13 @@ TextOutputWindow::TextOutputWindow()
 {
     ensureResources();
     uikit::loadDialog(*this, nullptr, "TONVALE_TEXTOUT_141");
+#ifdef __WXGTK__
+    // A window of its own beside the main window, not a dialog: a window
+    // manager keeps a dialog that has no parent above every window of the
+    // program, and so above the prompts of a measurement and the message boxes.
+    gtk_window_set_type_hint(GTK_WINDOW(GetHandle()), GDK_WINDOW_TYPE_HINT_NORMAL);
+#endif
+    SetIcon(programIcon());
     view = XRCCTRL(*this, "textout_text", wxTextCtrl);
     saveButton = XRCCTRL(*this, "textout_save", wxButton);
     clearButton = XRCCTRL(*this, "textout_clear", wxButton);

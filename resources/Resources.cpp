@@ -3,6 +3,7 @@
 #include "uikit/Xrc.h"
 
 #include <wx/image.h>
+#include <wx/xrc/xmlres.h>
 
 #include <mutex>
 
@@ -20,6 +21,14 @@ void ensureResources()
             wxImage::AddHandler(new wxPNGHandler);
         InitTonvaleXrc();
     });
+}
+
+wxIcon programIcon()
+{
+    ensureResources();
+    wxIcon icon;
+    icon.CopyFromBitmap(wxXmlResource::Get()->LoadBitmap("TONVALE_ICON_128"));
+    return icon;
 }
 
 } // namespace tonvale
