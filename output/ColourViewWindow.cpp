@@ -35,7 +35,7 @@ wxColour shownColour(const colour::DisplayColour& c) { return wxColour(c.red, c.
 // in two lines below.
 wxRect plotArea(const wxSize& panel, int lineHeight)
 {
-    const int top = lineHeight + 6;
+    const int top = lineHeight * 3 / 2 + 6;
     return wxRect(44, top, panel.x - 56, panel.y - top - 2 * lineHeight - 8);
 }
 
