@@ -3,6 +3,9 @@
 #include "AboutCommand.h"
 #include "AboutDialog.h"
 #include "AutoNamingDialog.h"
+#include "ColourSample.h"
+#include "ColourTables.h"
+#include "ColourViewWindow.h"
 #include "ConditionsDialog.h"
 #include "DataType.h"
 #include "DataTypeDialog.h"
@@ -33,6 +36,8 @@
 #include <wx/xrc/xmlres.h>
 
 #include <filesystem>
+#include <optional>
+#include <stdexcept>
 
 namespace tonvale {
 namespace {
@@ -87,6 +92,7 @@ MainDialog::MainDialog(std::string settingsFile)
     command("ID_AUTO_NAMING", &MainDialog::showAutoNaming);
     command("ID_OUTPUT_INFO", &MainDialog::showOutputInfo);
     command("ID_JOURNAL_FOLDER", &MainDialog::openJournalFolder);
+    command("ID_COLOUR_VIEW", &MainDialog::toggleColourView);
     Bind(wxEVT_MENU, [this](wxCommandEvent&) { switchToNone(); }, commandSwitchToNone);
     Bind(wxEVT_MENU, [this](wxCommandEvent&) { selectDestination(); }, commandSelectDestination);
     Bind(wxEVT_MENU, [this](wxCommandEvent&) { Close(); }, wxID_EXIT);
@@ -106,6 +112,8 @@ MainDialog::~MainDialog()
         instrument.cancelRemote();
         remoteThread.join();
     }
+    if (colourWindow != nullptr)
+        colourWindow->Destroy();
     Instrument::destroyInstance();
     MeasurementRecord::destroyInstance();
     SpreadsheetOutput::destroyInstance();
@@ -132,6 +140,7 @@ bool MainDialog::start()
     }
     measureButton->SetLabel(wxString::FromUTF8(strings().get(144)));
     Show();
+    makeColourView();
     started = true;
     return true;
 }
@@ -181,6 +190,12 @@ void MainDialog::saveAtExit()
     store.setInt(key::posTopMain, r.GetTop());
     store.setInt(key::posRightMain, r.GetRight() + 1);
     store.setInt(key::posBottomMain, r.GetBottom() + 1);
+    if (colourWindow != nullptr) {
+        const wxPoint place = colourWindow->GetScreenPosition();
+        store.setInt(key::showColourView, colourWindow->IsShown() ? 1 : 0);
+        store.setInt(key::posLeftColourView, place.x);
+        store.setInt(key::posTopColourView, place.y);
+    }
     store.save(settingsFile);
 }
 
@@ -330,6 +345,11 @@ void MainDialog::measure()
     } else {
         record.writeToText(unchanged, record.dataType());
     }
+    // The instrument's button measures L*a*b* under the instrument's own
+    // illuminant and observer, which the program does not know.
+    if (colourWindow != nullptr)
+        colourWindow->add(colourSample(record, instrument.dataLines(), remote == 1 ? -1 : illuminant,
+                                       remote == 1 ? -1 : observer));
     store.setInt(key::mesNum, number == lastMesNum ? lastMesNum : number + 1);
 }
 
@@ -365,6 +385,46 @@ void MainDialog::openJournalFolder()
     }
     if (!wxLaunchDefaultApplication(wxString::FromUTF8(folder)))
         showMessage(162, folder);
+}
+
+void MainDialog::makeColourView()
+{
+    colourWindow = new ColourViewWindow(colourTablesDirectory(),
+                                        readInt(store, key::illuminant, fallback::illuminant),
+                                        readInt(store, key::observer, fallback::observer));
+    colourWindow->setOnClosed([this] { GetMenuBar()->Check(XRCID("ID_COLOUR_VIEW"), false); });
+    auto stored = [this](const char* key) -> std::optional<int> {
+        try {
+            return store.getInt(key);
+        } catch (const std::invalid_argument&) {
+            return std::nullopt;
+        }
+    };
+    // Only a place that was saved: the first time the window manager places it.
+    const auto left = stored(key::posLeftColourView);
+    const auto top = stored(key::posTopColourView);
+    if (left && top) {
+        const wxRect screen = wxDisplay(0u).GetGeometry();
+        const Rect desktop{screen.GetLeft(), screen.GetTop(), screen.GetRight() + 1, screen.GetBottom() + 1};
+        const wxSize size = colourWindow->GetSize();
+        const Rect placed = shiftOntoDesktop({*left, *top, *left + size.x, *top + size.y}, desktop);
+        colourWindow->Move(placed.left, placed.top);
+    }
+    if (stored(key::showColourView) == 1) {
+        colourWindow->Show();
+        GetMenuBar()->Check(XRCID("ID_COLOUR_VIEW"), true);
+    }
+}
+
+void MainDialog::toggleColourView()
+{
+    if (colourWindow == nullptr)
+        return;
+    const bool show = !colourWindow->IsShown();
+    colourWindow->Show(show);
+    if (show)
+        colourWindow->Raise();
+    GetMenuBar()->Check(XRCID("ID_COLOUR_VIEW"), show);
 }
 
 bool MainDialog::measureRemotely(int dataType, int target)

@@ -29,6 +29,7 @@ class AutoNamingDialog;
 class ConditionsDialog;
 class DataTypeDialog;
 class OutputInfoDialog;
+class ColourViewWindow;
 
 class MainDialog : public wxFrame {
 public:
@@ -68,6 +69,10 @@ public:
     // Opens the journal's folder (made when missing) in the desktop's file
     // manager; message 162 when it cannot be.
     void openJournalFolder();
+    // "カラービュー": shows or hides the colour view.
+    void toggleColourView();
+
+    ColourViewWindow* colourView() const { return colourWindow; }
 
     wxChoice* destinationList() const { return destination; }
     PropertyFile& settings() { return store; }
@@ -84,6 +89,9 @@ private:
     // is 0; message 161 when it cannot be written.
     void keepInJournal(int destination, int illuminant, int observer, bool remote);
     void onClose(wxCloseEvent& event);
+    // Made at start-up, with the data type setting's illuminant and observer
+    // for its drop-downs, where it was at the last exit.
+    void makeColourView();
 
     const std::string settingsFile;
     PropertyFile store;
@@ -106,6 +114,8 @@ private:
     std::unique_ptr<ConditionsDialog> conditionsDialog;
     std::unique_ptr<DataTypeDialog> dataTypeDialog;
     std::unique_ptr<OutputInfoDialog> outputInfoDialog;
+    // A window of its own without a parent; destroyed with this one.
+    ColourViewWindow* colourWindow = nullptr;
 
     // The remote worker: at most one at a time. Its end is announced on the
     // UI thread: the result, and the wait for it ended.

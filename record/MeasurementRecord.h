@@ -114,10 +114,11 @@ public:
     int measurementNumber() const { return number; }
     const std::string& outputName() const { return outputName_; }
 
-private:
     // Whether line i is written: with the specular filter at 1 only the SCE
     // lines (odd component codes) are.
     bool passesFilter(int line) const;
+
+private:
     // Whether output switch i (in the order of the columns) is on.
     bool switchOn(std::size_t i) const;
     // After a write failed: true when the destination is still there (the

@@ -36,6 +36,10 @@ inline constexpr const char* posBottomMain = "PosBottom_Main";
 inline constexpr const char* portName = "Port_Name";
 // 0 keeps no journal of the measurements.
 inline constexpr const char* journal = "Journal";
+// The colour view: 1 when it was open at the last exit, and its place.
+inline constexpr const char* showColourView = "Show_ColourView";
+inline constexpr const char* posLeftColourView = "PosLeft_ColourView";
+inline constexpr const char* posTopColourView = "PosTop_ColourView";
 } // namespace key
 
 // The output switches in the order of the output columns.

@@ -45,6 +45,10 @@ Section "Tonvale"
   SetOutPath "$INSTDIR"
   File "${FILES}\tonvale.exe"
   File "${FILES}\*.dll"
+  ; colord's spectral tables, for the colour view.
+  SetOutPath "$INSTDIR\colord"
+  File /r "${FILES}\colord\*"
+  SetOutPath "$INSTDIR"
   WriteUninstaller "$INSTDIR\uninstall.exe"
   CreateShortCut "$SMPROGRAMS\${TITLE}.lnk" "$INSTDIR\tonvale.exe" "" "$INSTDIR\tonvale.exe" 0
 
@@ -62,6 +66,7 @@ Section "Uninstall"
   Delete "$SMPROGRAMS\${TITLE}.lnk"
   Delete "$INSTDIR\tonvale.exe"
   Delete "$INSTDIR\*.dll"
+  RMDir /r "$INSTDIR\colord"
   ; Settings saved beside the program (by an administrator, who may write
   ; here) go with it; every user's own settings stay in their profile.
   Delete "$INSTDIR\Tonvale.INI"

@@ -3,6 +3,7 @@
 
 #include "GuiTest.h"
 
+#include "ColourViewWindow.h"
 #include "ConditionsDialog.h"
 #include "DataTypeDialog.h"
 #include "Instrument.h"
@@ -25,6 +26,7 @@
 
 #include <wx/choice.h>
 #include <wx/display.h>
+#include <wx/menu.h>
 #include <wx/textctrl.h>
 #include <wx/xrc/xmlres.h>
 
@@ -617,3 +619,56 @@ TEST_F(MainWindowTest, TheToolsMenuOpensTheJournalFolderInTheFileManager)
 #endif
 
 } // namespace
+
+TEST_F(MainWindowTest, TheColourViewShowsEveryMeasurementAndComesBackWhereItWas)
+{
+    startConnected();
+    PropertyFile& s = main->settings();
+    s.setInt("Chk_AutoNaming", 1);
+    s.setInt("Data_Type", 0);
+    selectDestination(2);
+    ColourViewWindow* view = main->colourView();
+    ASSERT_NE(view, nullptr);
+    EXPECT_FALSE(view->IsShown()) << "closed until the operator opens it";
+    main->toggleColourView();
+    EXPECT_TRUE(view->IsShown());
+    EXPECT_TRUE(main->GetMenuBar()->IsChecked(XRCID("ID_COLOUR_VIEW")));
+
+    main->measure();
+    s.setInt("Data_Type", 1);
+    main->measure();
+    ASSERT_EQ(view->model().strip().size(), 2u);
+    const ColourSample& spectral = view->model().strip().front();
+    EXPECT_EQ(spectral.number, 1);
+    EXPECT_EQ(spectral.dataType, 0);
+    ASSERT_FALSE(spectral.lines.empty());
+    EXPECT_EQ(spectral.lines.front().values.size(), 39u);
+    const ColourViewModel::Shown shown = view->model().shown();
+    EXPECT_EQ(shown.sample->number, 2);
+    EXPECT_EQ(shown.sample->dataType, 1);
+    EXPECT_EQ(shown.illuminant, 0) << "L*a*b* asked for under D65";
+    EXPECT_FALSE(shown.rows.empty());
+
+    const wxRect screen = wxDisplay(0u).GetGeometry();
+    view->Move(screen.GetLeft() + 40, screen.GetTop() + 60);
+    pumpFor(std::chrono::milliseconds(50));
+    const wxPoint place = view->GetScreenPosition();
+    bool ended = false;
+    wxTEST_DIALOG(ended = main->confirmExit(), ExpectMessage(exitQuestion, wxID_OK));
+    ASSERT_TRUE(ended);
+    main = nullptr; // destroyed by the exit
+    const std::string file = readFile(settingsFile);
+    EXPECT_NE(file.find("Show_ColourView=1\r\n"), std::string::npos) << file;
+    EXPECT_NE(file.find("PosLeft_ColourView=" + std::to_string(place.x) + "\r\n"), std::string::npos) << file;
+    EXPECT_NE(file.find("PosTop_ColourView=" + std::to_string(place.y) + "\r\n"), std::string::npos) << file;
+
+    // The next start opens it again, where it was; closing it unchecks the menu.
+    startConnected();
+    view = main->colourView();
+    EXPECT_TRUE(view->IsShown());
+    EXPECT_TRUE(main->GetMenuBar()->IsChecked(XRCID("ID_COLOUR_VIEW")));
+    EXPECT_EQ(view->GetScreenPosition(), place);
+    view->Close();
+    EXPECT_FALSE(view->IsShown());
+    EXPECT_FALSE(main->GetMenuBar()->IsChecked(XRCID("ID_COLOUR_VIEW")));
+}

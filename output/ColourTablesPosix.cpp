@@ -1,0 +1,7 @@
+#include "ColourTables.h"
+
+namespace tonvale {
+
+std::string colourTablesDirectory() { return TONVALE_COLORD_DIR; }
+
+} // namespace tonvale

@@ -1,0 +1,76 @@
+#pragma once
+// The colour view ("カラービュー"): the last measurement's colour as a
+// swatch, its reflectance curve and its L*a*b* / L*C*h° under an illuminant
+// and observer chosen in the view, and a strip of the session's last
+// measurements. A window of its own, created hidden and without a parent,
+// alive until the process ends, like the text output window.
+
+#include "ColourViewModel.h"
+
+#include <wx/dialog.h>
+#include <wx/weakref.h>
+
+#include <functional>
+#include <optional>
+
+class wxChoice;
+class wxListCtrl;
+class wxPanel;
+class wxStaticText;
+
+namespace tonvale {
+
+class ColourViewWindow : public wxDialog {
+public:
+    // colordDir: where the spectral tables are; illuminant, observer: the
+    // drop-downs' choice to begin with.
+    ColourViewWindow(const std::string& colordDir, int illuminant, int observer);
+
+    // The window outlives the main window; the program ends with the latter.
+    bool ShouldPreventAppExit() const override { return false; }
+
+    // A measurement has been written: it becomes the one shown. Redraws
+    // later, when the window is shown; nothing here waits for the drawing.
+    void add(ColourSample sample);
+    // Shows the strip's entry at index (0 the oldest).
+    void showEntry(std::size_t index);
+    // The strip's entry under a point of the strip panel, if any.
+    std::optional<std::size_t> entryAt(const wxPoint& point) const;
+
+    // Called when the operator closes the window (its menu item unchecks).
+    void setOnClosed(std::function<void()> closed) { onClosed = std::move(closed); }
+
+    const ColourViewModel& model() const { return state; }
+
+    // The controls, for the tests.
+    wxChoice* illuminantChoice() const { return illuminant; }
+    wxChoice* observerChoice() const { return observer; }
+    wxListCtrl* valueList() const { return values; }
+    wxStaticText* noteText() const { return note; }
+    wxPanel* stripPanel() const { return strip; }
+
+    // As the text window: GTK may report a window shown that is not.
+    bool IsShown() const override;
+
+private:
+    // Brings every control in line with the model.
+    void refresh();
+    void onChoice();
+    void paintSwatch();
+    void paintCurve();
+    void paintStrip();
+
+    ColourViewModel state;
+    wxPanel* swatch = nullptr;
+    wxListCtrl* values = nullptr;
+    wxChoice* illuminant = nullptr;
+    wxChoice* observer = nullptr;
+    wxStaticText* note = nullptr;
+    wxPanel* curve = nullptr;
+    wxPanel* strip = nullptr;
+    // The wavelength band under the mouse in the curve, if any.
+    std::optional<int> hoverBand;
+    std::function<void()> onClosed;
+};
+
+} // namespace tonvale
