@@ -655,10 +655,10 @@ TEST_F(MainWindowTest, EachDestinationComparesWithWhatItsOwnLastHeaderAnnounced)
     const std::string spectral = window.text();
     ASSERT_EQ(std::count(spectral.begin(), spectral.end(), '\n'), 4 + 5) << spectral;
 
-    // No.6-16 into the spreadsheet, L*a*b* among them.
+    // No.6-16 into the spreadsheet, the last ones L*a*b*.
     wxTEST_DIALOG(selectDestination(1), chooseWorksheet("Book1", "Sheet1"));
     for (int i = 6; i <= 16; ++i) {
-        s.setInt("Data_Type", i >= 10 && i <= 12 ? 1 : 0);
+        s.setInt("Data_Type", i >= 10 ? 1 : 0);
         main->measure();
     }
     EXPECT_EQ(window.text(), spectral) << "the spreadsheet's rows stay out of the text window";
@@ -677,21 +677,24 @@ TEST_F(MainWindowTest, EachDestinationComparesWithWhatItsOwnLastHeaderAnnounced)
     EXPECT_EQ(added.rfind("Sample\r\n\r\n\tL*a*b*\r\n測定No.\t測定値名\t測定日時\tL*\ta*\tb*\r\nNo.17\t", 0), 0u)
         << added;
 
-    // No.18, L*a*b* as No.17, into the spreadsheet, whose last title row
-    // was spectral (No.13-16): it gets an L*a*b* title row right above it.
+    // No.18, spectral, into the text window; then No.19, spectral, into the
+    // spreadsheet, whose last title row was L*a*b* (No.10-16): it gets a
+    // spectral title row right above it.
+    s.setInt("Data_Type", 0);
     s.setInt("Chk_AutoNaming", 1);
+    main->measure();
     wxTEST_DIALOG(selectDestination(1), chooseWorksheet("Book1", "Sheet1"));
     main->measure();
-    EXPECT_EQ(s.getInt("Mes_Num"), 19);
+    EXPECT_EQ(s.getInt("Mes_Num"), 20);
     const auto& sheet = *spreadsheet->worksheet("Book1", "Sheet1");
     int row = 1;
     while (row < 100 && !(sheet.cell("A" + std::to_string(row)) != nullptr &&
-                          sheet.cell("A" + std::to_string(row))->value == sheetwire::CellValue(std::int32_t{18})))
+                          sheet.cell("A" + std::to_string(row))->value == sheetwire::CellValue(std::int32_t{19})))
         ++row;
-    ASSERT_LT(row, 100) << "No.18 is not in the worksheet";
+    ASSERT_LT(row, 100) << "No.19 is not in the worksheet";
     const auto* title = sheet.cell("D" + std::to_string(row - 1));
     ASSERT_NE(title, nullptr);
-    EXPECT_EQ(title->value, sheetwire::CellValue(std::string("L*")));
+    EXPECT_EQ(title->value, sheetwire::CellValue(std::int32_t{360}));
 }
 
 } // namespace
