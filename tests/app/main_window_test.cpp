@@ -739,7 +739,7 @@ TEST_F(MainWindowTest, LeavingWithUnsavedTextOffersToSaveItFirst)
                   chooseFile((dir / "day.txt").string()));
     EXPECT_TRUE(ended);
     main = nullptr; // destroyed by the exit
-    EXPECT_EQ(readFile(dir / "day.txt"), text);
+    EXPECT_EQ(readFile(dir / "day.txt"), toFileText(text));
     EXPECT_NE(readFile(settingsFile).find("PosLeft_Main="), std::string::npos);
 }
 
