@@ -15,12 +15,15 @@
 #include "MeasurementRecord.h"
 #include "Messages.h"
 #include "OutputDestination.h"
+#include "OpenFolder.h"
 #include "OutputInfoDialog.h"
+#include "PathMessageDialog.h"
 #include "PlatformFiles.h"
 #include "Placement.h"
 #include "RemoteMeasureDialog.h"
 #include "Resources.h"
 #include "Settings.h"
+#include "StatusLine.h"
 #include "SpreadsheetOutput.h"
 #include "Strings.h"
 #include "TextOutputWindow.h"
@@ -32,7 +35,10 @@
 #include <wx/evtloop.h>
 #include <wx/menu.h>
 #include <wx/panel.h>
+#include <wx/statline.h>
+#include <wx/stattext.h>
 #include <wx/utils.h>
+#include <wx/weakref.h>
 #include <wx/xrc/xmlres.h>
 
 #include <filesystem>
@@ -62,13 +68,29 @@ MainDialog::MainDialog(std::string settingsFile)
       record(MeasurementRecord::instance()),
       textWindow(TextOutputWindow::instance()),
       spreadsheet(SpreadsheetOutput::instance()),
-      journal(journalDirectory())
+      journal(journalDirectory()),
+      journalRun(journalRunId(std::time(nullptr), wxGetProcessId()))
 {
     ensureResources();
     panel = wxXmlResource::Get()->LoadPanel(this, wxT("TONVALE_MAIN_102"));
     SetMenuBar(wxXmlResource::Get()->LoadMenuBar(wxT("TONVALE_MENU_129")));
     placeAboutCommand(*this);
-    SetClientSize(panel->ConvertDialogToPixels(wxSize(148, 137)));
+    // The status lines go below the window's own controls, which keep
+    // their places.
+    const wxSize controls = panel->ConvertDialogToPixels(wxSize(148, 137));
+    const wxSize margin = panel->ConvertDialogToPixels(wxSize(8, 4));
+    auto* statusPanel = new wxPanel(this);
+    statusPanel->SetFont(panel->GetFont());
+    auto* rule = new wxStaticLine(statusPanel, wxID_ANY, wxPoint(0, 0), wxSize(controls.x, 2));
+    status = new wxStaticText(statusPanel, wxID_ANY, wxString(), wxDefaultPosition, wxDefaultSize,
+                              wxST_NO_AUTORESIZE);
+    const int statusLines = 5;
+    status->SetSize(margin.x, rule->GetSize().y + margin.y, controls.x - 2 * margin.x,
+                    statusLines * status->GetCharHeight());
+    const int statusHeight = status->GetRect().GetBottom() + 1 + margin.y;
+    panel->SetSize(0, 0, controls.x, controls.y);
+    statusPanel->SetSize(0, controls.y, controls.x, statusHeight);
+    SetClientSize(controls.x, controls.y + statusHeight);
     SetIcon(programIcon());
     destination = XRCCTRL(*panel, "1072", wxChoice);
     measureButton = XRCCTRL(*panel, "1001", wxButton);
@@ -93,6 +115,18 @@ MainDialog::MainDialog(std::string settingsFile)
     command("ID_OUTPUT_INFO", &MainDialog::showOutputInfo);
     command("ID_JOURNAL_FOLDER", &MainDialog::openJournalFolder);
     command("ID_COLOUR_VIEW", &MainDialog::toggleColourView);
+    command("ID_REMOTE", &MainDialog::toggleRemote);
+    command("ID_SELECT_WORKSHEET", &MainDialog::chooseWorksheet);
+    // The check mark follows the setting, which a measurement may have
+    // stored as well.
+    Bind(wxEVT_MENU_OPEN, [this](wxMenuEvent& event) {
+        if (wxMenuItem* remote = GetMenuBar()->FindItem(XRCID("ID_REMOTE")))
+            remote->Check(readInt(store, key::chkRemote, fallback::chkRemote) == 1);
+        event.Skip();
+    });
+    instrument.setStepListener([this](int step) {
+        showStatus(step == 0 ? std::string() : strings().get(step) + "中...");
+    });
     Bind(wxEVT_MENU, [this](wxCommandEvent&) { switchToNone(); }, commandSwitchToNone);
     Bind(wxEVT_MENU, [this](wxCommandEvent&) { selectDestination(); }, commandSelectDestination);
     Bind(wxEVT_MENU, [this](wxCommandEvent&) { Close(); }, wxID_EXIT);
@@ -142,6 +176,7 @@ bool MainDialog::start()
     Show();
     makeColourView();
     started = true;
+    showStatus();
     return true;
 }
 
@@ -176,8 +211,14 @@ void MainDialog::placeFromSettings()
 
 bool MainDialog::confirmExit()
 {
-    if (showMessage(158, MessageIcon::Stop, MessageButtons::OkCancel) != wxID_OK)
+    // Lines never saved would be left only in the journal.
+    if (textWindow.hasUnsavedLines()) {
+        const int answer = showMessage(170, MessageIcon::Question, MessageButtons::SaveDontSaveCancel);
+        if (answer == wxID_CANCEL || (answer == wxID_YES && !textWindow.saveAs()))
+            return false;
+    } else if (showMessage(158, MessageIcon::Stop, MessageButtons::OkCancel) != wxID_OK) {
         return false;
+    }
     saveAtExit();
     Destroy();
     return true;
@@ -272,9 +313,22 @@ void MainDialog::calibrate()
         return;
     }
     instrument.calibrate();
+    showStatus();
 }
 
 void MainDialog::measure()
+{
+    std::string notice;
+    try {
+        measureWith(notice);
+    } catch (...) {
+        showStatus();
+        throw;
+    }
+    showStatus(notice);
+}
+
+void MainDialog::measureWith(std::string& notice)
 {
     if (!instrument.isOpen()) {
         showMessage(129);
@@ -333,18 +387,30 @@ void MainDialog::measure()
         if (autoNaming != 0)
             record.setName(record.makeName());
     }
-    keepInJournal(target, illuminant, observer, remote == 1);
+    // The instrument's button sends what the instrument is set to; it is
+    // written as it came, and said so here rather than in a box.
+    if (remote == 1 && record.dataType() != dataType)
+        notice = strings().format(172, strings().get(record.dataType() == 0 ? 141 : 155));
+    const std::string id = keepInJournal(target, illuminant, observer, remote == 1);
 
     // An automation error while writing a row leaves this function, and the
     // number stays: the row was not fully written. The layout is that of the
     // lines received: the instrument's button sends what the instrument was
     // set to, whatever the setting here.
+    bool written = true;
     if (target == OutputSpreadsheet) {
-        if (!record.writeToSpreadsheet(unchanged, record.dataType()))
-            return;
+        try {
+            written = record.writeToSpreadsheet(unchanged, record.dataType());
+        } catch (const std::exception& error) {
+            keepOutcome(id, error.what());
+            throw;
+        }
     } else {
         record.writeToText(unchanged, record.dataType());
     }
+    keepOutcome(id, {});
+    if (!written)
+        return;
     // The instrument's button measures L*a*b* under the instrument's own
     // illuminant and observer, which the program does not know.
     if (colourWindow != nullptr)
@@ -353,10 +419,30 @@ void MainDialog::measure()
     store.setInt(key::mesNum, number == lastMesNum ? lastMesNum : number + 1);
 }
 
-void MainDialog::keepInJournal(int target, int illuminant, int observer, bool remote)
+void MainDialog::keepOutcome(const std::string& id, const std::string& error)
+{
+    if (id.empty())
+        return;
+    const OutputReport& report = record.lastOutput();
+    JournalOutcome outcome;
+    outcome.id = id;
+    outcome.measuredAt = record.measuredAt();
+    switch (report.result) {
+    case OutputResult::Written: outcome.outcome = "written"; break;
+    case OutputResult::Refused: outcome.outcome = "refused"; break;
+    case OutputResult::Failed: outcome.outcome = "failed"; break;
+    }
+    outcome.message = report.message;
+    outcome.detail = error;
+    std::string file;
+    if (const std::error_code failure = journal.appendOutcome(outcome, file))
+        showMessage(171, file + "\n" + failure.message());
+}
+
+std::string MainDialog::keepInJournal(int target, int illuminant, int observer, bool remote)
 {
     if (readInt(store, key::journal, fallback::journal) == 0)
-        return;
+        return {};
     // The instrument's button measures under the instrument's own
     // illuminant and observer, which the program does not know.
     std::string illuminantName;
@@ -367,24 +453,92 @@ void MainDialog::keepInJournal(int target, int illuminant, int observer, bool re
         observerName = observer == 0 ? "10°" : "2°";
     }
     const auto& lines = instrument.dataLines();
-    const JournalMeasurement measurement =
+    JournalMeasurement measurement =
         journalMeasurement(record, lines, instrument.model(), target, illuminantName, observerName);
+    measurement.id = journalRun + "-" + std::to_string(++journalSequence);
     std::string file;
-    if (const std::error_code error = journal.append(measurement, file))
+    if (const std::error_code error = journal.append(measurement, file)) {
         showMessage(161, file + "\n" + error.message());
+        return {};
+    }
+    return measurement.id;
+}
+
+void MainDialog::toggleRemote()
+{
+    const int remote = readInt(store, key::chkRemote, fallback::chkRemote);
+    store.setInt(key::chkRemote, remote == 1 ? 0 : 1);
+    store.save(settingsFile);
+    showStatus();
+}
+
+void MainDialog::chooseWorksheet()
+{
+    textWindow.Hide();
+    if (selectDestination())
+        destination->SetSelection(OutputSpreadsheet);
+    else if (destination->GetSelection() == OutputText)
+        textWindow.Show();
+}
+
+namespace {
+
+// A setting as it stands, without storing a fallback for a missing key: the
+// status lines only look.
+int peekInt(const PropertyFile& store, const std::string& key, int fallback)
+{
+    try {
+        return store.getInt(key);
+    } catch (const std::invalid_argument&) {
+        return fallback;
+    }
+}
+
+} // namespace
+
+std::string MainDialog::statusText() const
+{
+    return status->GetLabel().utf8_string();
+}
+
+void MainDialog::showStatus(const std::string& notice)
+{
+    StatusFacts facts;
+    facts.port = instrument.isOpen() ? instrument.getPortName() : "ポート未接続";
+    facts.model = instrument.model();
+    facts.calibration = instrument.lastCalibrationState();
+    facts.area = instrument.lastArea();
+    facts.both = instrument.lastBoth();
+    facts.dataType = peekInt(store, key::dataType, fallback::dataType);
+    facts.illuminant = peekInt(store, key::illuminant, fallback::illuminant);
+    facts.observer = peekInt(store, key::observer, fallback::observer);
+    facts.remote = peekInt(store, key::chkRemote, fallback::chkRemote);
+    facts.notice = notice;
+    status->SetLabel(wxString::FromUTF8(tonvale::statusText(facts)));
+    status->Wrap(status->GetSize().x);
+    // Painted now: a calibration step blocks this thread right after.
+    status->Update();
 }
 
 void MainDialog::openJournalFolder()
 {
     const std::string folder = journal.directory();
+    // The path goes where it can be copied: message 162 without it.
+    // The opener may end after this window has gone.
+    const auto report = [self = wxWeakRef<wxWindow>(this), folder](const std::string& reason) {
+        std::string message = strings().format(162, "");
+        while (!message.empty() && message.back() == '\n')
+            message.pop_back();
+        PathMessageDialog box(self.get(), message, folder, reason);
+        box.ShowModal();
+    };
     std::error_code error;
     std::filesystem::create_directories(pathOf(folder), error);
     if (error) {
-        showMessage(162, folder + "\n" + error.message());
+        report(error.message());
         return;
     }
-    if (!wxLaunchDefaultApplication(wxString::FromUTF8(folder)))
-        showMessage(162, folder);
+    openFolder(folder, [report] { report({}); });
 }
 
 void MainDialog::makeColourView()
@@ -470,12 +624,14 @@ void MainDialog::showConditions()
     }
     conditionsDialog->setSettings(&store, settingsFile);
     conditionsDialog->ShowModal();
+    showStatus();
 }
 
 void MainDialog::showDataType()
 {
     dataTypeDialog->setSettings(&store, settingsFile);
     dataTypeDialog->ShowModal();
+    showStatus();
 }
 
 void MainDialog::showAutoNaming()

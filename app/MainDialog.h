@@ -16,6 +16,7 @@ class wxChoice;
 class wxEventLoopBase;
 class wxButton;
 class wxPanel;
+class wxStaticText;
 
 namespace tonvale {
 
@@ -43,8 +44,10 @@ public:
     // ends without the exit question and without saving.
     bool start();
 
-    // The exit path: ask with message 158; on OK store the window's edges,
-    // save the settings and close. False when the operator declined.
+    // The exit path: ask with message 158 (with message 170, offering to
+    // save first, while the text window holds lines never saved); on OK
+    // store the window's edges, save the settings and close. False when the
+    // operator declined or the save did not happen.
     bool confirmExit();
 
     // The session is ending (logout, shutdown, kill): what a confirmed exit
@@ -71,6 +74,15 @@ public:
     void openJournalFolder();
     // "カラービュー": shows or hides the colour view.
     void toggleColourView();
+    // "リモート測定": switches "Chk_Remote" between 0 and 1 and saves the
+    // settings, as the settings dialogs do.
+    void toggleRemote();
+    // The worksheet to write to, chosen again: the worksheet dialog; on OK
+    // the destination becomes the spreadsheet.
+    void chooseWorksheet();
+
+    // The status lines as they stand.
+    std::string statusText() const;
 
     ColourViewWindow* colourView() const { return colourWindow; }
 
@@ -84,10 +96,22 @@ private:
     void placeFromSettings();
     // Stores the window's edges and saves the settings, as the exit does.
     void saveAtExit();
+    // The measurement of measure(); notice: what the status lines are to
+    // say of it.
+    void measureWith(std::string& notice);
     bool measureRemotely(int dataType, int destination);
+    // The status lines from what the instrument last told and the settings,
+    // with notice below them; painted at once, also before a blocking
+    // exchange.
+    void showStatus(const std::string& notice = {});
     // The measurement the record holds into the journal, unless "Journal"
-    // is 0; message 161 when it cannot be written.
-    void keepInJournal(int destination, int illuminant, int observer, bool remote);
+    // is 0; message 161 when it cannot be written. Its measurement id, or
+    // empty when it was not journalled.
+    std::string keepInJournal(int destination, int illuminant, int observer, bool remote);
+    // What became of the journalled measurement id at its destination (the
+    // record's last output; error: the text of an error that left it), into
+    // the journal's outcome file; message 171 when it cannot be written.
+    void keepOutcome(const std::string& id, const std::string& error);
     void onClose(wxCloseEvent& event);
     // Made at start-up, with the data type setting's illuminant and observer
     // for its drop-downs, where it was at the last exit.
@@ -100,6 +124,9 @@ private:
     TextOutputWindow& textWindow;
     SpreadsheetOutput& spreadsheet;
     const Journal journal;
+    // Measurement ids: this run's, then a sequence number.
+    const std::string journalRun;
+    int journalSequence = 0;
 
     bool portDialogCancelled = false;
     // Start-up is done: the settings have been loaded.
@@ -107,6 +134,7 @@ private:
     wxPanel* panel = nullptr;
     wxChoice* destination = nullptr;
     wxButton* measureButton = nullptr;
+    wxStaticText* status = nullptr;
 
     std::unique_ptr<MeasureInfoDialog> measureInfoDialog;
     std::unique_ptr<RemoteMeasureDialog> remoteMeasureDialog;

@@ -23,6 +23,8 @@ constexpr auto commandPause = std::chrono::milliseconds(100);
 
 constexpr int msgZeroFailed = 122;
 constexpr int msgWhiteFailed = 123;
+constexpr int msgZeroStep = 145;
+constexpr int msgWhiteStep = 146;
 constexpr int msgCalibrated = 126;
 constexpr int msgOpenFailed = 128;
 constexpr int msgPortClosed = 129;
@@ -205,6 +207,8 @@ bool Instrument::readConditions(int& area, int& both, int& componentIndex, int& 
     both = mode % 2;
     componentIndex = both == 1 ? 2 : 0;
     uvIndex = 0;
+    lastArea_ = area;
+    lastBoth_ = both;
     return true;
 }
 
@@ -224,6 +228,7 @@ bool Instrument::readCalibrationState(int& area, int& both, int& componentIndex,
     const std::string_view flags = replyField(reply, 9, 8);
     const std::size_t slot = calibrationSlotTable[9 * area + 3 * componentIndex + uvIndex];
     state = leadingInt(replyField(flags, slot, 1));
+    lastCalibration_ = state;
     return true;
 }
 
@@ -232,7 +237,15 @@ bool Instrument::setConditions(int area, int mode)
     char command[32];
     std::snprintf(command, sizeof command, "CPS,%d,%d\r\n", area, mode);
     std::string reply;
-    return exchange(command, reply);
+    if (!exchange(command, reply))
+        return false;
+    // Calibration is kept per conditions: under new ones it is unknown
+    // until the status is read.
+    if (area != lastArea_ || mode % 2 != lastBoth_)
+        lastCalibration_ = -1;
+    lastArea_ = area;
+    lastBoth_ = mode % 2;
+    return true;
 }
 
 bool Instrument::prepareMeasurement(int& state, int& area, int& both)
@@ -425,13 +438,29 @@ bool Instrument::runCalibration(const char* command, bool isWhite, bool skipEnab
         return true; // skipped
     bool calibrated = false;
     {
+        // The step cannot be stopped once sent: the prompt, should it still
+        // be on the screen while this thread waits, offers no cancel.
+        prompt->Disable();
+        if (stepListener)
+            stepListener(isWhite ? msgWhiteStep : msgZeroStep);
         TimeoutScope slow(*link, calibrationTimeout);
         std::string reply;
         calibrated = exchange(command, reply);
+        prompt->Enable();
     }
+    if (stepListener)
+        stepListener(0);
     if (!calibrated)
         showMessage(failureMessage);
+    else
+        // A zero calibration asks for a new white one.
+        lastCalibration_ = isWhite ? 2 : 1;
     return calibrated;
+}
+
+void Instrument::setStepListener(std::function<void(int step)> listener)
+{
+    stepListener = std::move(listener);
 }
 
 bool Instrument::calibrateZero()

@@ -6,6 +6,7 @@
 // their own message before they report failure.
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -89,6 +90,11 @@ public:
     // Any other line is judged as the reply.
     virtual bool disableRemote();
 
+    // Told of each calibration step as it begins to run on the instrument
+    // (string 145 zero, 146 white calibration) and with 0 when it has
+    // ended; the step blocks the UI thread meanwhile.
+    void setStepListener(std::function<void(int step)> listener);
+
     virtual bool calibrateZero();
     virtual bool calibrateWhite();
     // Zero then white calibration, each after its prompt.
@@ -117,6 +123,13 @@ public:
     // The model that answered the last measurement or calibration:
     // "SX-4810k" or "SX-4800k".
     const std::string& model() const { return model_; }
+    // What the last replies told of the instrument's conditions and
+    // calibration (as readConditions and readCalibrationState give them,
+    // brought up to date by a calibration that succeeded); -1 until a reply
+    // told it. Read on the UI thread while no remote worker runs.
+    int lastArea() const { return lastArea_; }
+    int lastBoth() const { return lastBoth_; }
+    int lastCalibrationState() const { return lastCalibration_; }
     // The link's receive time-out in seconds.
     int receiveTimeout() const;
 
@@ -134,10 +147,14 @@ private:
 
     std::string portName;
     std::string model_;
+    int lastArea_ = -1;
+    int lastBoth_ = -1;
+    int lastCalibration_ = -1;
     std::array<std::string, 6> lines;
     std::unique_ptr<termin::SerialPort> link;
     MeasurementRecord& record;
     std::unique_ptr<CalibrationPromptDialog> prompt;
+    std::function<void(int)> stepListener;
 
     // The operator's cancel of a remote measurement, and whether it has been
     // passed to the link during the current wait.

@@ -93,6 +93,13 @@ std::string withDefaultExtension(const std::string& path, const std::string& wil
     return path + ".txt";
 }
 
+std::string suggestedFileName(const std::tm& day)
+{
+    char name[40];
+    std::strftime(name, sizeof name, "Tonvale_%Y-%m-%d.csv", &day);
+    return name;
+}
+
 std::string fileDialogWildcard(const std::string& filter)
 {
     if (endsWith(filter, "||"))

@@ -2,6 +2,7 @@
 // The file that the text output window saves: its text with CR LF line ends
 // and, for a name ending in ".csv", commas instead of tabs.
 
+#include <ctime>
 #include <string>
 #include <string_view>
 
@@ -26,6 +27,10 @@ std::string csvField(std::string_view field);
 // extension ("*.*").
 std::string withDefaultExtension(const std::string& path, const std::string& wildcard,
                                  int filterIndex);
+
+// The name the save dialog offers on the local day `day`:
+// "Tonvale_2026-03-05.csv".
+std::string suggestedFileName(const std::tm& day);
 
 // A file dialog filter of the string table ("name|pattern|...||") in the
 // form the file dialog takes (without the closing "||").

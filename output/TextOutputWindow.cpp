@@ -12,7 +12,9 @@
 
 #include <wx/app.h>
 #include <wx/button.h>
+#include <wx/datetime.h>
 #include <wx/filedlg.h>
+#include <wx/stdpaths.h>
 #include <wx/textctrl.h>
 #include <wx/xrc/xmlres.h>
 
@@ -58,6 +60,12 @@ TextOutputWindow::TextOutputWindow()
 #endif
     SetIcon(programIcon());
     view = XRCCTRL(*this, "textout_text", wxTextCtrl);
+#ifdef __WXGTK__
+    // GTK's overlay scroll bars show only while the pointer moves over the
+    // text, which looks like none at all: a spectral line is far wider than
+    // the window and needs a bar that is there to be found.
+    gtk_scrolled_window_set_overlay_scrolling(GTK_SCROLLED_WINDOW(view->GetHandle()), FALSE);
+#endif
     saveButton = XRCCTRL(*this, "textout_save", wxButton);
     clearButton = XRCCTRL(*this, "textout_clear", wxButton);
     SetMinSize(wxSize(minimumWidth, minimumHeight));
@@ -73,6 +81,7 @@ void TextOutputWindow::appendLine(const std::string& line)
 {
     buffer += line;
     buffer += "\r\n";
+    unsaved = true;
     view->AppendText(toWx(line) + '\n');
     view->ShowPosition(view->GetLastPosition());
 }
@@ -96,6 +105,7 @@ bool TextOutputWindow::Show(bool show)
 void TextOutputWindow::clear()
 {
     buffer.clear();
+    unsaved = false;
     view->Clear();
 }
 
@@ -126,16 +136,20 @@ void TextOutputWindow::onClose(wxCloseEvent&)
     Hide();
 }
 
-void TextOutputWindow::saveAs()
+bool TextOutputWindow::saveAs()
 {
     const std::string wildcard = fileDialogWildcard(strings().get(fileFilterId));
-    wxFileDialog dialog(this, wxString::FromUTF8("名前を付けて保存"), wxString(), wxString(),
+    // Not the program's own folder, where a file dialog would otherwise begin.
+    const wxString folder = lastFolder.empty() ? wxStandardPaths::Get().GetDocumentsDir()
+                                               : wxString::FromUTF8(lastFolder);
+    wxFileDialog dialog(this, wxString::FromUTF8("名前を付けて保存"), folder,
+                        wxString::FromUTF8(suggestedFileName(*wxDateTime::GetTmNow())),
                         wxString::FromUTF8(wildcard), wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
     if (dialog.ShowModal() != wxID_OK)
-        return;
+        return false;
     const std::string chosen = dialog.GetPath().utf8_string();
     if (chosen.empty())
-        return;
+        return false;
     const std::string path = withDefaultExtension(chosen, wildcard, dialog.GetFilterIndex());
     // The file dialog asked about the name as typed; a name that only now got
     // its extension is asked about here.
@@ -143,15 +157,20 @@ void TextOutputWindow::saveAs()
         const std::string question = utf8Of(pathOf(path).filename()) +
                                      " は既に存在します。\n上書きしますか?";
         if (uikit::messageBox(question, appTitle, MessageIcon::Question, MessageButtons::OkCancel) != wxID_OK)
-            return;
+            return false;
     }
-    writeFile(path);
+    return writeFile(path);
 }
 
-void TextOutputWindow::writeFile(const std::string& path)
+bool TextOutputWindow::writeFile(const std::string& path)
 {
-    if (const auto error = writeFileAtomically(path, textFileBytes(buffer, path)))
+    if (const auto error = writeFileAtomically(path, textFileBytes(buffer, path))) {
         showText(fileErrorText(path, error, FileAccess::Write));
+        return false;
+    }
+    unsaved = false;
+    lastFolder = utf8Of(pathOf(path).parent_path());
+    return true;
 }
 
 } // namespace tonvale

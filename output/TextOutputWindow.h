@@ -29,14 +29,20 @@ public:
     // the window. Costs the same however much text there is.
     void appendLine(const std::string& line);
 
+    // Lines were added since the text was last saved or cleared.
+    bool hasUnsavedLines() const { return unsaved; }
+
     // The accumulated text, every line ended by CR LF.
     const std::string& text() const { return buffer; }
 
     // "クリア"
     void clear();
 
-    // "名前を付けて保存": asks for a file and writes the text to it.
-    void saveAs();
+    // "名前を付けて保存": asks for a file and writes the text to it. The
+    // dialog opens in the folder of the last save (the documents folder at
+    // first) and offers a name with the day's date. True when the text was
+    // saved.
+    bool saveAs();
 
     // The window that receives "Switch to None"; without one, the
     // application's top window.
@@ -60,9 +66,12 @@ private:
     void onClose(wxCloseEvent& event);
     void onSize(wxSizeEvent& event);
     // Writes the text to path; a failure is shown and changes nothing.
-    void writeFile(const std::string& path);
+    bool writeFile(const std::string& path);
 
     std::string buffer;
+    bool unsaved = false;
+    // Where the last save went; empty before the first.
+    std::string lastFolder;
     wxTextCtrl* view = nullptr;
     wxButton* saveButton = nullptr;
     wxButton* clearButton = nullptr;

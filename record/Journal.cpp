@@ -114,7 +114,7 @@ std::string journalHeader()
         header += std::string(title) + ",";
     for (int k = 0; k < reflectances; ++k)
         header += std::to_string(360 + 10 * k) + " nm,";
-    header += "L*,a*,b*\r\n";
+    header += "L*,a*,b*,measurement id\r\n";
     return header;
 }
 
@@ -138,7 +138,7 @@ std::string journalRecords(const JournalMeasurement& m)
             if (k >= before && k - before < line.values.size())
                 records += csvField(line.values[k - before]);
         }
-        records += "\r\n";
+        records += "," + csvField(m.id) + "\r\n";
     }
     return records;
 }
@@ -159,28 +159,63 @@ std::string journalFileName(std::time_t when)
     return formatted("%Y-%m-%d", localTime(when)) + ".csv";
 }
 
-std::string journalAppendix(bool fileEmpty, bool endsInLineFeed, const std::string& records)
+std::string journalAppendix(bool fileEmpty, bool endsInLineFeed, const std::string& records,
+                            const std::string& header)
 {
     if (fileEmpty)
-        return journalHeader() + records;
+        return header + records;
     if (!endsInLineFeed)
         return "\r\n" + records;
     return records;
+}
+
+std::string journalRunId(std::time_t start, unsigned long processId)
+{
+    return formatted("%Y%m%dT%H%M%S", localTime(start)) + "-" + std::to_string(processId);
+}
+
+std::string journalOutcomeFileName(std::time_t when)
+{
+    return formatted("%Y-%m-%d", localTime(when)) + "-outcomes.csv";
+}
+
+std::string journalOutcomeHeader()
+{
+    return "measurement id,outcome,message,detail\r\n";
+}
+
+std::string journalOutcomeRecord(const JournalOutcome& outcome)
+{
+    return csvField(outcome.id) + "," + csvField(outcome.outcome) + "," +
+           (outcome.message != 0 ? std::to_string(outcome.message) : std::string()) + "," +
+           csvField(outcome.detail) + "\r\n";
 }
 
 Journal::Journal(std::string directory) : dir(std::move(directory)) {}
 
 std::error_code Journal::append(const JournalMeasurement& measurement, std::string& file) const
 {
+    return appendTo(journalFileName(measurement.measuredAt), journalHeader(),
+                    journalRecords(measurement), file);
+}
+
+std::error_code Journal::appendOutcome(const JournalOutcome& outcome, std::string& file) const
+{
+    return appendTo(journalOutcomeFileName(outcome.measuredAt), journalOutcomeHeader(),
+                    journalOutcomeRecord(outcome), file);
+}
+
+std::error_code Journal::appendTo(const std::string& name, const std::string& header,
+                                  const std::string& records, std::string& file) const
+{
     const std::filesystem::path folder = pathOf(dir);
-    file = utf8Of(folder / pathOf(journalFileName(measurement.measuredAt)));
+    file = utf8Of(folder / pathOf(name));
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     if (error)
         return error;
-    const std::string records = journalRecords(measurement);
-    return platform::appendDurably(file, [&records](const platform::FileEnd& end) {
-        return journalAppendix(end.empty, end.endsInLineFeed, records);
+    return platform::appendDurably(file, [&records, &header](const platform::FileEnd& end) {
+        return journalAppendix(end.empty, end.endsInLineFeed, records, header);
     });
 }
 

@@ -16,6 +16,18 @@
 // Appending never rewrites what is there: a file that exists is never cut,
 // and a partial last line (a power cut in the middle of a write) is ended
 // before the next record starts.
+//
+// The last column, "measurement id", tells measurements apart even where
+// their numbers repeat (the number restarts at 1 with every start, and a
+// measurement whose output failed leaves its number to the next one). What
+// became of each at its destination is appended, once the destination has
+// had it, to the day's outcome file beside the day's file,
+// YYYY-MM-DD-outcomes.csv: measurement id, outcome ("written", "refused",
+// "failed"), the number of the message that said why, and the text of an
+// error that has no number. The day's file itself stays one kind of line,
+// each on the disk before the destination sees it. Files written before
+// the id column existed stay as they are: a day file begun without it gets
+// lines with one field more than its header.
 
 #include <ctime>
 #include <span>
@@ -46,8 +58,22 @@ struct JournalMeasurement {
     std::string observer;   // "10°" or "2°", likewise
     int dataType = 0;       // 0 spectral, 1 L*a*b*
     int destination = 0;    // OutputSpreadsheet or OutputText
+    std::string id;         // the measurement id, unique on this machine
     std::vector<Line> lines;
 };
+
+// What became of a journalled measurement at its destination.
+struct JournalOutcome {
+    std::string id;
+    std::time_t measuredAt = 0; // the day whose outcome file it goes to
+    std::string outcome;        // "written", "refused" or "failed"
+    int message = 0;            // the message that said why; 0 none
+    std::string detail;         // the text of an error that has no number
+};
+
+// The first part of every measurement id of this run of the program:
+// its start in local time and its process id, "20260305T140709-4711".
+std::string journalRunId(std::time_t start, unsigned long processId);
 
 // The measurement the record holds: its number, name, comment, time, area,
 // data type and every data line it decoded (also those the specular filter
@@ -76,7 +102,14 @@ std::string journalFileName(std::time_t when);
 
 // What an append writes into a file: the header first when the file is
 // empty, a line end first when its last line is partial, then records.
-std::string journalAppendix(bool fileEmpty, bool endsInLineFeed, const std::string& records);
+std::string journalAppendix(bool fileEmpty, bool endsInLineFeed, const std::string& records,
+                            const std::string& header = journalHeader());
+
+// The outcome file of the local day of when: "2026-03-05-outcomes.csv";
+// its header line and one record, CR LF included.
+std::string journalOutcomeFileName(std::time_t when);
+std::string journalOutcomeHeader();
+std::string journalOutcomeRecord(const JournalOutcome& outcome);
 
 class Journal {
 public:
@@ -87,10 +120,16 @@ public:
     // before returning. file is that file's path; an empty error code on
     // success, otherwise the system's reason.
     std::error_code append(const JournalMeasurement& measurement, std::string& file) const;
+    // Appends the outcome to the outcome file of its day, likewise.
+    std::error_code appendOutcome(const JournalOutcome& outcome, std::string& file) const;
 
     const std::string& directory() const { return dir; }
 
 private:
+    // records into the file name of the folder, after header when it is new.
+    std::error_code appendTo(const std::string& name, const std::string& header,
+                             const std::string& records, std::string& file) const;
+
     std::string dir;
 };
 

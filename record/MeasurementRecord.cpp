@@ -203,7 +203,7 @@ bool MeasurementRecord::setOutputFlags(int numberOn, int name, int dateTime, int
 {
     const std::array<int, 6> switches{numberOn, name, dateTime, area, component, commentOn};
     outputSwitches = switches;
-    return written && written->switches == switches;
+    return lastSwitches == switches;
 }
 
 std::string MeasurementRecord::makeName()
@@ -237,18 +237,24 @@ bool MeasurementRecord::switchOn(std::size_t i) const
     return outputSwitches[i] == 1;
 }
 
-bool MeasurementRecord::layoutChanged(bool unchanged, int dataType) const
+bool MeasurementRecord::layoutChanged(OutputDestination destination, bool unchanged,
+                                      int dataType) const
 {
-    return !unchanged || !written || written->dataType != dataType;
+    // The text window and the spreadsheet each keep their own columns: a
+    // change one of them showed is still news to the other.
+    const std::optional<Layout>& own = announced[destination];
+    return !unchanged || !own || own->switches != outputSwitches || own->dataType != dataType;
 }
 
-void MeasurementRecord::markWritten(int dataType)
+void MeasurementRecord::markWritten(OutputDestination destination, int dataType)
 {
-    written = Layout{outputSwitches, dataType};
+    announced[destination] = Layout{outputSwitches, dataType};
+    lastSwitches = outputSwitches;
 }
 
 void MeasurementRecord::writeToText(bool unchanged, int dataType)
 {
+    output = OutputReport{};
     const int count = valueCount(dataType);
     if (count == 0)
         return;
@@ -263,7 +269,7 @@ void MeasurementRecord::writeToText(bool unchanged, int dataType)
             line.pop_back();
     };
 
-    if (number == 1 || layoutChanged(unchanged, dataType)) {
+    if (number == 1 || layoutChanged(OutputText, unchanged, dataType)) {
         textWindow->appendLine(namePrefix);
         textWindow->appendLine("");
         textWindow->appendLine("\t" + strings().get(dataType == 0 ? reflectanceId : labId));
@@ -280,7 +286,7 @@ void MeasurementRecord::writeToText(bool unchanged, int dataType)
         finish(titles, strings().get(commentTitleId));
         textWindow->appendLine(titles);
     }
-    markWritten(dataType);
+    markWritten(OutputText, dataType);
 
     for (int i = 0; i < lineCount_; ++i) {
         if (!passesFilter(i))
@@ -300,27 +306,41 @@ void MeasurementRecord::writeToText(bool unchanged, int dataType)
 
 bool MeasurementRecord::writeToSpreadsheet(bool unchanged, int dataType)
 {
+    output = OutputReport{OutputResult::Refused, 0};
     // A record of another data type holds no values (parseLines refuses it).
     if (valueCount(dataType) == 0)
         return false;
     const bool same = spreadsheet->isSameDestination();
     if (!spreadsheet->checkDestination()) {
-        showMessage(140);
+        tell(140);
         return false;
     }
+    // Failed until the last row is written: a false result or an error of
+    // the application from here on stops the write part-way.
+    output.result = OutputResult::Failed;
 
     if (number == 1 || !same) {
         if (!writeSheetTitles(1, 1, dataType))
             return false;
-    } else if (layoutChanged(unchanged, dataType)) {
+    } else if (layoutChanged(OutputSpreadsheet, unchanged, dataType)) {
         if (!writeSheetTitles(1, spreadsheet->nextRow(), dataType))
             return false;
     }
-    markWritten(dataType);
+    markWritten(OutputSpreadsheet, dataType);
     for (int i = 0; i < lineCount_; ++i)
         if (passesFilter(i) && !writeSheetRow(i, dataType))
             return false;
+    output.result = OutputResult::Written;
     return true;
+}
+
+void MeasurementRecord::tell(int id, const std::string& arg)
+{
+    output.message = id;
+    if (arg.empty())
+        showMessage(id);
+    else
+        showMessage(id, arg);
 }
 
 bool MeasurementRecord::destinationStays()
@@ -328,7 +348,7 @@ bool MeasurementRecord::destinationStays()
     if (!spreadsheet->destinationGone())
         return true;
     // Said once: every further cell would fail the same way.
-    showMessage(140);
+    tell(140);
     return false;
 }
 
@@ -348,7 +368,7 @@ bool MeasurementRecord::writeSheetTitles(std::int32_t column, std::int32_t row, 
         spreadsheet->setCellInterior(column, row, column, row, workbook, worksheet, titleColor,
                                      solidPattern);
         if (written == 0)
-            showMessage(142, text);
+            tell(142, text);
         ++column;
         return true;
     };
@@ -401,7 +421,7 @@ bool MeasurementRecord::writeSheetRow(int line, int dataType)
             spreadsheet->setCellInterior(column, row, column + width - 1, row, workbook, worksheet,
                                          oddRowColor, solidPattern);
         if (written == 0)
-            showMessage(131, strings().get(titleId));
+            tell(131, strings().get(titleId));
         column += width;
         return true;
     };

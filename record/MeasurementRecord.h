@@ -18,6 +18,16 @@ namespace tonvale {
 class SpreadsheetOutput;
 class TextOutputWindow;
 
+// What became of a measurement at its destination: written (perhaps with
+// a cell missing, message 131 or 142), refused before anything was written,
+// or stopped part-way.
+enum class OutputResult { Written, Refused, Failed };
+struct OutputReport {
+    OutputResult result = OutputResult::Written;
+    // The string-table number of the last message the output showed; 0 none.
+    int message = 0;
+};
+
 class MeasurementRecord {
 public:
     static constexpr int maxLines = 6;
@@ -60,9 +70,10 @@ public:
 
     // Stores the six output switches (number, name, date-time, area,
     // component, comment) of the coming output; true when they equal those
-    // of the last output that happened. A measurement that is stopped or
-    // fails before its output leaves the change for the next one. Before
-    // the first output it always reports a change.
+    // of the last output that happened, to whichever destination. A
+    // measurement that is stopped or fails before its output leaves the
+    // change for the next one. Before the first output it always reports a
+    // change.
     bool setOutputFlags(int number, int name, int dateTime, int area, int component, int comment);
 
     // With automatic naming, the name made of prefix and number ("Lot_No.5",
@@ -74,16 +85,18 @@ public:
     const std::string& comment() const { return comment_; }
 
     // Writes the measurement to the text window: a header block when the
-    // number is 1, the switches changed (unchanged false) or the data type
-    // is not the last output's, then one tab-separated line for each data
-    // line that passes the specular filter.
+    // number is 1, the switches changed (unchanged false) or the switches or
+    // the data type are not those the text window's last header block
+    // announced (outputs to the spreadsheet in between do not count), then
+    // one tab-separated line for each data line that passes the specular
+    // filter.
     void writeToText(bool unchanged, int dataType);
 
     // Writes the measurement to the spreadsheet output's destination: a
     // title row when the number is 1 or the destination changed (at row 1)
-    // or the switches or the data type changed (below the last row), then
-    // one row for each
-    // data line that passes the specular filter. False, after message 140,
+    // or the switches changed or are not those the spreadsheet's last title
+    // row announced, or the data type is not (below the last row), then one
+    // row for each data line that passes the specular filter. False, after message 140,
     // when the destination cannot be written, before or part-way: a single
     // cell that fails while its workbook and worksheet are still there is
     // reported and the rest still written, but once they are gone nothing
@@ -100,6 +113,10 @@ public:
     // after message 140, when the destination went away while it was
     // written.
     bool writeSheetRow(int line, int dataType);
+
+    // What the last writeToText or writeToSpreadsheet did. An error of the
+    // spreadsheet application leaving writeToSpreadsheet leaves it Failed.
+    const OutputReport& lastOutput() const { return output; }
 
     int lineCount() const { return lineCount_; }
     // The data type of the lines last decoded: 0 spectral, 1 L*a*b*.
@@ -124,11 +141,16 @@ private:
     // After a write failed: true when the destination is still there (the
     // failure was the item's own); false, after message 140, when it is gone.
     bool destinationStays();
-    // Whether the coming output's columns differ from the last output's, so
-    // that a header block or title row is due.
-    bool layoutChanged(bool unchanged, int dataType) const;
-    // An output happened: its switches and data type are the last ones.
-    void markWritten(int dataType);
+    // Shows message id (its "%1" filled with a non-empty arg) and keeps its
+    // number for lastOutput().
+    void tell(int id, const std::string& arg = {});
+    // Whether the coming output's columns differ from those the
+    // destination's own last header block or title row announced, so that
+    // a new one is due there.
+    bool layoutChanged(OutputDestination destination, bool unchanged, int dataType) const;
+    // An output to destination happened under the current switches and
+    // dataType: what its columns now are.
+    void markWritten(OutputDestination destination, int dataType);
 
     struct Layout {
         std::array<int, 6> switches;
@@ -156,7 +178,11 @@ private:
     std::array<std::array<std::string, spectralValues>, maxLines> valueTexts;
     std::array<int, maxLines> componentCodes{};
     std::array<int, 6> outputSwitches{};
-    std::optional<Layout> written;
+    // The switches of the last output, whatever its destination.
+    std::optional<std::array<int, 6>> lastSwitches;
+    // By destination code: the columns its last header or title announced.
+    std::array<std::optional<Layout>, 3> announced;
+    OutputReport output;
 };
 
 } // namespace tonvale

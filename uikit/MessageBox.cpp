@@ -38,7 +38,11 @@ int messageBox(const std::string& text, const std::string& caption,
         // The program may have begun to end while the request waited.
         if (setAside(text))
             return wxID_CANCEL;
-        long style = buttons == MessageButtons::OkCancel ? (wxOK | wxCANCEL) : wxOK;
+        long style = wxOK;
+        if (buttons == MessageButtons::OkCancel)
+            style = wxOK | wxCANCEL;
+        else if (buttons == MessageButtons::SaveDontSaveCancel)
+            style = wxYES_NO | wxCANCEL;
         switch (icon) {
         case MessageIcon::Stop: style |= wxICON_ERROR; break;
         case MessageIcon::Information: style |= wxICON_INFORMATION; break;
@@ -50,10 +54,19 @@ int messageBox(const std::string& text, const std::string& caption,
         if (owner == nullptr && wxTheApp != nullptr)
             owner = wxTheApp->GetTopWindow();
         wxMessageDialog box(owner, wxString::FromUTF8(text), wxString::FromUTF8(caption), style);
-        if (buttons == MessageButtons::OkCancel)
-            box.SetOKCancelLabels(wxString::FromUTF8("OK"), wxString::FromUTF8("ｷｬﾝｾﾙ"));
-        else
+        switch (buttons) {
+        case MessageButtons::Ok:
             box.SetOKLabel(wxString::FromUTF8("OK"));
+            break;
+        case MessageButtons::OkCancel:
+            box.SetOKCancelLabels(wxString::FromUTF8("OK"), wxString::FromUTF8("ｷｬﾝｾﾙ"));
+            break;
+        case MessageButtons::SaveDontSaveCancel:
+            box.SetYesNoCancelLabels(wxString::FromUTF8("保存する(&S)"),
+                                     wxString::FromUTF8("保存しない(&N)"),
+                                     wxString::FromUTF8("ｷｬﾝｾﾙ"));
+            break;
+        }
         return box.ShowModal();
     });
 }

@@ -6,6 +6,7 @@
 #include "MeasureInfoDialog.h"
 #include "MeasurementRecord.h"
 #include "Placement.h"
+#include "StatusLine.h"
 #include "RemoteMeasureDialog.h"
 #include "SessionEnd.h"
 #include "SingleInstance.h"
@@ -270,4 +271,25 @@ TEST(DialogLayout, EveryControlOfTheProgramsSmallDialogsFitsItsCaptionAndNoneOve
 
     RemoteMeasureDialog remote(nullptr);
     EXPECT_EQ(expectTidyLayout(remote), 2u);
+}
+
+TEST(StatusLine, SaysWhatIsKnownAndWhatIsNot)
+{
+    using tonvale::StatusFacts;
+    struct Case {
+        StatusFacts facts;
+        std::string text;
+    };
+    const Case cases[] = {
+        {{"COM1", "", -1, -1, -1, 1, 0, 0, 0, ""},
+         "COM1  機種未確認  校正状態未確認\n測定条件未確認\nL*a*b*  D65/10°  リモート測定: オフ\n"},
+        {{"COM3", "SX-4800k", 0, 0, 0, 0, 4, 1, 1, "白色校正中..."},
+         "COM3  SX-4800k  未校正\nSCI  MAV (8mm)\n分光データ  リモート測定: オン\n白色校正中..."},
+        {{"COM1", "SX-4810k", 1, 1, 1, 1, 10, 1, 0, ""},
+         "COM1  SX-4810k  白色校正未実施\nSCI+SCE  SAV (3mm)\nL*a*b*  F12/2°  リモート測定: オフ\n"},
+        {{"COM1", "SX-4810k", 2, 0, 1, 1, 42, 0, 0, ""},
+         "COM1  SX-4810k  校正済み\nSCI+SCE  MAV (8mm)\nL*a*b*  ?/10°  リモート測定: オフ\n"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(tonvale::statusText(c.facts), c.text);
 }

@@ -1,8 +1,10 @@
 // The main window and its workflow against the simulated instrument on a
 // pseudo-terminal, with every dialog answered through the modal hook.
 
+#include "ChooseFile.h"
 #include "GuiTest.h"
 
+#include "CalibrationPromptDialog.h"
 #include "ColourViewWindow.h"
 #include "ConditionsDialog.h"
 #include "DataTypeDialog.h"
@@ -10,6 +12,7 @@
 #include "MainDialog.h"
 #include "Layout.h"
 #include "MeasureInfoDialog.h"
+#include "PathMessageDialog.h"
 #include "PortDialog.h"
 #include "PropertyFile.h"
 #include "RemoteMeasureDialog.h"
@@ -27,6 +30,7 @@
 #include <wx/choice.h>
 #include <wx/display.h>
 #include <wx/menu.h>
+#include <wx/msgdlg.h>
 #include <wx/textctrl.h>
 #include <wx/xrc/xmlres.h>
 
@@ -34,6 +38,7 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <thread>
 
@@ -97,6 +102,14 @@ protected:
         ASSERT_TRUE(started);
     }
 
+    // Started, with automatic naming (no measurement dialog).
+    PropertyFile& startWithAutomaticNaming()
+    {
+        startConnected();
+        main->settings().setInt("Chk_AutoNaming", 1);
+        return main->settings();
+    }
+
     // Started, measuring remotely into the text window with automatic naming.
     PropertyFile& startForRemoteMeasurement()
     {
@@ -106,6 +119,18 @@ protected:
         s.setInt("Chk_AutoNaming", 1);
         selectDestination(2);
         return s;
+    }
+
+    // The remote measurement dialog while the operator presses the
+    // instrument's button.
+    ExpectDialog<RemoteMeasureDialog> pressTheInstrumentsButton()
+    {
+        return ExpectDialog<RemoteMeasureDialog>([this](RemoteMeasureDialog& dlg) {
+            EXPECT_TRUE(pumpUntil([&] { return commandArrived("SWE"); }));
+            sim.command("PRESS");
+            EXPECT_TRUE(pumpUntil([&] { return dlg.isCloseRequested(); }));
+            return 1;
+        });
     }
 
     void selectDestination(int index)
@@ -299,12 +324,7 @@ TEST_F(MainWindowTest, ARemoteMeasurementArrivesWhenTheInstrumentsButtonIsPresse
     // lines are written as what they are.
     s.setInt("Data_Type", 1);
 
-    wxTEST_DIALOG(main->measure(), ExpectDialog<RemoteMeasureDialog>([this](RemoteMeasureDialog& dlg) {
-                      EXPECT_TRUE(pumpUntil([&] { return commandArrived("SWE"); }));
-                      sim.command("PRESS");
-                      EXPECT_TRUE(pumpUntil([&] { return dlg.isCloseRequested(); }));
-                      return 1;
-                  }));
+    wxTEST_DIALOG(main->measure(), pressTheInstrumentsButton());
     EXPECT_EQ(s.getInt("Mes_Num"), 2);
     const std::string text = TextOutputWindow::instance().text();
     EXPECT_NE(text.find("\t反射率\r\n"), std::string::npos) << text;
@@ -672,3 +692,312 @@ TEST_F(MainWindowTest, TheColourViewShowsEveryMeasurementAndComesBackWhereItWas)
     EXPECT_FALSE(view->IsShown());
     EXPECT_FALSE(main->GetMenuBar()->IsChecked(XRCID("ID_COLOUR_VIEW")));
 }
+
+namespace {
+
+TEST_F(MainWindowTest, EachDestinationComparesWithWhatItsOwnLastHeaderAnnounced)
+{
+    PropertyFile& s = startWithAutomaticNaming();
+    s.setInt("Chk_Number", 1);
+    TextOutputWindow& window = TextOutputWindow::instance();
+
+    // No.1-5, spectral, into the text window.
+    s.setInt("Data_Type", 0);
+    selectDestination(2);
+    for (int i = 0; i < 5; ++i)
+        main->measure();
+    const std::string spectral = window.text();
+    ASSERT_EQ(std::count(spectral.begin(), spectral.end(), '\n'), 4 + 5) << spectral;
+
+    // No.6-16 into the spreadsheet, the last ones L*a*b*.
+    wxTEST_DIALOG(selectDestination(1), chooseWorksheet("Book1", "Sheet1"));
+    for (int i = 6; i <= 16; ++i) {
+        s.setInt("Data_Type", i >= 10 ? 1 : 0);
+        main->measure();
+    }
+    EXPECT_EQ(window.text(), spectral) << "the spreadsheet's rows stay out of the text window";
+
+    // No.17, L*a*b*, into the text window again, without automatic naming:
+    // it comes under an L*a*b* header of its own.
+    s.setInt("Data_Type", 1);
+    s.setInt("Chk_AutoNaming", 0);
+    selectDestination(2);
+    wxTEST_DIALOG(main->measure(), ExpectDialog<MeasureInfoDialog>([](MeasureInfoDialog& dlg) {
+                      press(dlg, wxID_OK);
+                      return wxID_OK;
+                  }));
+    EXPECT_EQ(s.getInt("Mes_Num"), 18);
+    const std::string added = window.text().substr(spectral.size());
+    EXPECT_EQ(added.rfind("Sample\r\n\r\n\tL*a*b*\r\n測定No.\t測定値名\t測定日時\tL*\ta*\tb*\r\nNo.17\t", 0), 0u)
+        << added;
+
+    // No.18, spectral, into the text window; then No.19, spectral, into the
+    // spreadsheet, whose last title row was L*a*b* (No.10-16): it gets a
+    // spectral title row right above it.
+    s.setInt("Data_Type", 0);
+    s.setInt("Chk_AutoNaming", 1);
+    main->measure();
+    wxTEST_DIALOG(selectDestination(1), chooseWorksheet("Book1", "Sheet1"));
+    main->measure();
+    EXPECT_EQ(s.getInt("Mes_Num"), 20);
+    const auto& sheet = *spreadsheet->worksheet("Book1", "Sheet1");
+    int row = 1;
+    while (row < 100 && !(sheet.cell("A" + std::to_string(row)) != nullptr &&
+                          sheet.cell("A" + std::to_string(row))->value == sheetwire::CellValue(std::int32_t{19})))
+        ++row;
+    ASSERT_LT(row, 100) << "No.19 is not in the worksheet";
+    const auto* title = sheet.cell("D" + std::to_string(row - 1));
+    ASSERT_NE(title, nullptr);
+    EXPECT_EQ(title->value, sheetwire::CellValue(std::int32_t{360}));
+}
+
+} // namespace
+
+namespace {
+
+const char* const unsavedExitQuestion =
+    "テキスト出力に保存されていない測定データがあります。\n"
+    "保存してから SX-4810k用アクセサリーソフトウェア を終了しますか？";
+
+// The exit question with unsaved lines: its three buttons, answered.
+ExpectDialog<wxMessageDialog> answerUnsavedExit(int answer)
+{
+    return ExpectDialog<wxMessageDialog>([answer](wxMessageDialog& box) {
+        EXPECT_EQ(box.GetMessage().utf8_string(), unsavedExitQuestion);
+        // (GTK writes the mnemonic its own way: "(_S)".)
+        EXPECT_EQ(box.GetYesLabel().BeforeFirst('(').utf8_string(), "保存する");
+        EXPECT_EQ(box.GetNoLabel().BeforeFirst('(').utf8_string(), "保存しない");
+        EXPECT_EQ(box.GetCancelLabel().utf8_string(), "ｷｬﾝｾﾙ");
+        return answer;
+    });
+}
+
+TEST_F(MainWindowTest, LeavingWithUnsavedTextOffersToSaveItFirst)
+{
+    startWithAutomaticNaming();
+    selectDestination(2);
+    main->measure();
+    const std::string text = TextOutputWindow::instance().text();
+    ASSERT_NE(text.find("Sample_No.1"), std::string::npos);
+
+    bool ended = true;
+    wxTEST_DIALOG(ended = main->confirmExit(), answerUnsavedExit(wxID_CANCEL));
+    EXPECT_FALSE(ended);
+    // Saving, but the file dialog is cancelled: still there, nothing saved.
+    wxTEST_DIALOG(ended = main->confirmExit(), answerUnsavedExit(wxID_YES),
+                  chooseFile((dir / "never.csv").string(), wxID_CANCEL));
+    EXPECT_FALSE(ended);
+    EXPECT_FALSE(fs::exists(settingsFile));
+
+    wxTEST_DIALOG(ended = main->confirmExit(), answerUnsavedExit(wxID_YES),
+                  chooseFile((dir / "day.txt").string()));
+    EXPECT_TRUE(ended);
+    main = nullptr; // destroyed by the exit
+    EXPECT_EQ(readFile(dir / "day.txt"), toFileText(text));
+    EXPECT_NE(readFile(settingsFile).find("PosLeft_Main="), std::string::npos);
+}
+
+TEST_F(MainWindowTest, LeavingWithoutSavingAndLeavingAfterASaveAskTheirOwnQuestions)
+{
+    startWithAutomaticNaming();
+    selectDestination(2);
+    main->measure();
+    TextOutputWindow& window = TextOutputWindow::instance();
+
+    // Saved: the plain question.
+    wxTEST_DIALOG(window.saveAs(), chooseFile((dir / "saved.csv").string()));
+    bool ended = true;
+    wxTEST_DIALOG(ended = main->confirmExit(), ExpectMessage(exitQuestion, wxID_CANCEL));
+    EXPECT_FALSE(ended);
+
+    // A line more, and quitting without saving it.
+    main->measure();
+    wxTEST_DIALOG(ended = main->confirmExit(), answerUnsavedExit(wxID_NO));
+    EXPECT_TRUE(ended);
+    main = nullptr;
+    EXPECT_NE(readFile(settingsFile).find("Mes_Num=3\r\n"), std::string::npos);
+}
+
+} // namespace
+
+namespace {
+
+// The lines of a CSV file after its header, each without its CR LF.
+std::vector<std::string> recordsOf(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::size_t start = text.find("\r\n");
+    while (start != std::string::npos && start + 2 < text.size()) {
+        const std::size_t end = text.find("\r\n", start + 2);
+        lines.push_back(text.substr(start + 2, end - start - 2));
+        start = end;
+    }
+    return lines;
+}
+
+TEST_F(MainWindowTest, TheJournalTellsWhatBecameOfEachMeasurement)
+{
+    PropertyFile& s = startWithAutomaticNaming();
+    s.setInt("Data_Type", 1);
+    wxTEST_DIALOG(selectDestination(1), chooseWorksheet("結果.ods", "測定"));
+    main->measure();
+
+    // No.2's row fails: its worksheet is renamed as the row is written.
+    auto sheet = spreadsheet->worksheet("結果.ods", "測定");
+    spreadsheet->onCall = [&](const std::string& call) {
+        if (call.rfind("Range.Value=", 0) == 0)
+            sheet->name = "改名";
+    };
+    wxTEST_DIALOG(main->measure(), ExpectMessage("指定したワークシートは開いていません。"),
+                  ExpectMessage(message140));
+    spreadsheet->onCall = nullptr;
+    EXPECT_EQ(s.getInt("Mes_Num"), 2) << "the number stays";
+    // Back under its name, the next measurement takes No.2 again.
+    sheet->name = "測定";
+    main->measure();
+    EXPECT_EQ(s.getInt("Mes_Num"), 3);
+
+    const std::time_t now = std::time(nullptr);
+    const auto measurements = recordsOf(readFile(journalDir / journalFileName(now)));
+    ASSERT_EQ(measurements.size(), 3u);
+    std::vector<std::string> ids;
+    for (const auto& line : measurements)
+        ids.push_back(line.substr(line.rfind(',') + 1));
+    EXPECT_EQ(measurements[1].rfind("2,Sample_No.2,", 0), 0u) << measurements[1];
+    EXPECT_EQ(measurements[2].rfind("2,Sample_No.2,", 0), 0u) << measurements[2];
+    EXPECT_NE(ids[1], ids[2]) << "the two No.2 are told apart";
+    EXPECT_EQ(std::set<std::string>(ids.begin(), ids.end()).size(), 3u);
+
+    const std::string outcomes = readFile(journalDir / journalOutcomeFileName(now));
+    EXPECT_EQ(outcomes, journalOutcomeHeader() + ids[0] + ",written,,\r\n" + ids[1] + ",failed,140,\r\n" +
+                            ids[2] + ",written,,\r\n");
+}
+
+} // namespace
+
+namespace {
+
+void sendMenuCommand(MainDialog& window, const char* name)
+{
+    wxCommandEvent command(wxEVT_MENU, wxXmlResource::GetXRCID(name));
+    window.ProcessWindowEvent(command);
+}
+
+TEST_F(MainWindowTest, TheStatusLinesTellWhatTheLastExchangesReadWithoutCommandsOfTheirOwn)
+{
+    sim.command("CLEARLOG");
+    startConnected();
+    EXPECT_EQ(main->statusText(), "COM1  機種未確認  校正状態未確認\n測定条件未確認\n"
+                                  "L*a*b*  D65/10°  リモート測定: オフ\n");
+    EXPECT_TRUE(sim.log().empty()) << "nothing was asked of the instrument for them";
+
+    PropertyFile& s = main->settings();
+    s.setInt("Chk_AutoNaming", 1);
+    s.setInt("Illuminant", 9);
+    s.setInt("Observer", 1);
+    sim.command("CONDITIONS 1 1");
+    selectDestination(2);
+    main->measure();
+    EXPECT_EQ(main->statusText(), "COM1  SX-4810k  校正済み\nSCI+SCE  SAV (3mm)\n"
+                                  "L*a*b*  F11/2°  リモート測定: オフ\n");
+
+    // A zero calibration: the white one is due again.
+    sim.command("CLEARLOG");
+    wxTEST_DIALOG(main->calibrate(),
+                  ExpectDialog<CalibrationPromptDialog>([](CalibrationPromptDialog&) { return wxID_OK; }),
+                  ExpectDialog<CalibrationPromptDialog>([](CalibrationPromptDialog&) { return wxID_CANCEL; }));
+    EXPECT_EQ(main->statusText().substr(0, main->statusText().find('\n')), "COM1  SX-4810k  白色校正未実施");
+}
+
+TEST_F(MainWindowTest, RemoteMeasurementIsSwitchedInTheMenuAndAnotherDataTypeIsSaidInTheStatusLines)
+{
+    PropertyFile& s = startWithAutomaticNaming();
+    s.setInt("Data_Type", 1);
+    selectDestination(2);
+    wxMenuItem* item = main->GetMenuBar()->FindItem(wxXmlResource::GetXRCID("ID_REMOTE"));
+    ASSERT_NE(item, nullptr);
+    EXPECT_TRUE(item->IsCheckable());
+    EXPECT_EQ(item->GetItemLabelText().utf8_string(), "リモート測定");
+    EXPECT_EQ(main->GetMenuBar()->GetMenu(0)->FindItem(item->GetId()), item) << "under 操作(&O)";
+
+    sendMenuCommand(*main, "ID_REMOTE");
+    EXPECT_EQ(s.getInt("Chk_Remote"), 1);
+    EXPECT_NE(readFile(settingsFile).find("Chk_Remote=1\r\n"), std::string::npos) << "saved";
+    wxMenuEvent opened(wxEVT_MENU_OPEN, 0, main->GetMenuBar()->GetMenu(0));
+    main->ProcessWindowEvent(opened);
+    EXPECT_TRUE(item->IsChecked());
+    EXPECT_NE(main->statusText().find("リモート測定: オン"), std::string::npos) << main->statusText();
+
+    // L*a*b* is set, the instrument's button sends spectral data: written as
+    // received, said in the status lines, no box.
+    wxTEST_DIALOG(main->measure(), pressTheInstrumentsButton());
+    EXPECT_EQ(s.getInt("Mes_Num"), 2);
+    EXPECT_NE(TextOutputWindow::instance().text().find("\t反射率\r\n"), std::string::npos);
+    const std::string status = main->statusText();
+    EXPECT_EQ(status.substr(status.rfind('\n') + 1),
+              "リモート測定で受信したデータは分光データです。受信したまま出力しました。")
+        << status;
+
+    sendMenuCommand(*main, "ID_REMOTE");
+    EXPECT_EQ(s.getInt("Chk_Remote"), 0);
+    EXPECT_NE(readFile(settingsFile).find("Chk_Remote=0\r\n"), std::string::npos);
+    main->ProcessWindowEvent(opened);
+    EXPECT_FALSE(item->IsChecked());
+}
+
+TEST_F(MainWindowTest, TheWorksheetCanBeChosenAgainFromTheMenu)
+{
+    startConnected();
+    wxTEST_DIALOG(selectDestination(1), chooseWorksheet("Book1", "Sheet1"));
+    // Choosing the same entry again fires nothing; the menu item does.
+    wxTEST_DIALOG(sendMenuCommand(*main, "ID_SELECT_WORKSHEET"), chooseWorksheet("結果.ods", "Sheet2"));
+    EXPECT_EQ(main->destinationList()->GetSelection(), 1);
+    main->settings().setInt("Chk_AutoNaming", 1);
+    main->measure();
+    EXPECT_NE(spreadsheet->worksheet("結果.ods", "Sheet2")->cell("A2"), nullptr);
+
+    // From the text window, cancelled: the text window stays the destination.
+    selectDestination(2);
+    wxTEST_DIALOG(sendMenuCommand(*main, "ID_SELECT_WORKSHEET"), chooseWorksheet("", ""));
+    EXPECT_EQ(main->destinationList()->GetSelection(), 2);
+    EXPECT_TRUE(TextOutputWindow::instance().IsShown());
+    // Chosen: the spreadsheet becomes the destination.
+    wxTEST_DIALOG(sendMenuCommand(*main, "ID_SELECT_WORKSHEET"), chooseWorksheet("Book1", "Sheet1"));
+    EXPECT_EQ(main->destinationList()->GetSelection(), 1);
+    EXPECT_FALSE(TextOutputWindow::instance().IsShown());
+}
+
+#ifndef _WIN32
+TEST_F(MainWindowTest, AJournalFolderThatCannotBeShownIsNamedInSelectableText)
+{
+    startConnected();
+    // An opener that fails, as xdg-open does on a desktop without a file
+    // manager.
+    const fs::path bin = dir / "bin";
+    fs::create_directories(bin);
+    std::ofstream(bin / "xdg-open") << "#!/bin/sh\necho 'no method available for opening' >&2\nexit 3\n";
+    fs::permissions(bin / "xdg-open", fs::perms::owner_all);
+    const std::string path = std::getenv("PATH");
+    setEnvironment("PATH", (bin.string() + ":" + path).c_str());
+    bool shown = false;
+    wxTEST_DIALOG(
+        {
+            sendMenuCommand(*main, "ID_JOURNAL_FOLDER");
+            setEnvironment("PATH", path.c_str());
+            EXPECT_TRUE(pumpUntil([&] { return shown; }));
+        },
+        ExpectDialog<PathMessageDialog>([&](PathMessageDialog& box) {
+            shown = true;
+            auto* field = dynamic_cast<wxTextCtrl*>(box.FindWindow("path"));
+            EXPECT_NE(field, nullptr);
+            if (field != nullptr) {
+                EXPECT_EQ(field->GetValue().utf8_string(), journalDir.string());
+                EXPECT_FALSE(field->IsEditable());
+                EXPECT_TRUE(field->IsEnabled()) << "its text can be selected and copied";
+            }
+            return wxID_OK;
+        }));
+}
+#endif
+
+} // namespace

@@ -197,5 +197,35 @@ TEST(CalibrationPromptDialog, EveryControlFitsAndNoneOverlaps)
     }
 }
 
+TEST_F(InstrumentTest, ARunningStepIsAnnouncedUnderTheWaitCursorWithThePromptTakingNoClicks)
+{
+    sim.command("FLAGS 00000000");
+    std::vector<int> steps;
+    instrument.setStepListener([&](int step) {
+        steps.push_back(step);
+        if (step == 0)
+            return;
+        EXPECT_TRUE(wxIsBusy());
+        int prompts = 0;
+        for (wxWindow* window : wxTopLevelWindows) {
+            if (dynamic_cast<CalibrationPromptDialog*>(window) != nullptr) {
+                ++prompts;
+                EXPECT_FALSE(window->FindWindow(wxID_CANCEL)->IsEnabled()) << "cancel cannot stop the step";
+            }
+        }
+        EXPECT_EQ(prompts, 1);
+    });
+    // The white prompt after the zero step is enabled again (answerPrompt).
+    wxTEST_DIALOG(instrument.calibrate(), answerPrompt(zeroPrompt, wxID_OK),
+                  answerPrompt(whitePrompt, wxID_OK),
+                  ExpectMessage("校正が正常に終了しました。", wxID_OK, wxICON_INFORMATION));
+    EXPECT_EQ(steps, (std::vector<int>{145, 0, 146, 0}));
+    // A step answered with cancel never runs.
+    steps.clear();
+    wxTEST_DIALOG(instrument.calibrateWhite(), answerPrompt(whitePrompt, wxID_CANCEL));
+    EXPECT_TRUE(steps.empty());
+    instrument.setStepListener(nullptr);
+}
+
 } // namespace
 } // namespace instrumenttest

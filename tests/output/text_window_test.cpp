@@ -1,5 +1,7 @@
+#include "ChooseFile.h"
 #include "GuiTest.h"
 #include "Layout.h"
+#include "ScrollBar.h"
 #ifndef _WIN32
 #include "FileSizeLimit.h"
 #endif
@@ -11,6 +13,7 @@
 #include "TextOutputWindow.h"
 
 #include <wx/button.h>
+#include <wx/datetime.h>
 #include <wx/filedlg.h>
 #include <wx/frame.h>
 #include <wx/msgdlg.h>
@@ -80,23 +83,6 @@ TEST(TextFile, DefaultExtensionAndFilter)
 }
 
 namespace {
-
-// Puts path into the save dialog, as the operator would choose it.
-void choose(wxFileDialog& dlg, const std::string& path)
-{
-    const wxString chosen = wxString::FromUTF8(path);
-    dlg.SetPath(chosen);
-    // GTK takes the folder in asynchronously.
-    EXPECT_TRUE(pumpUntil([&] { return dlg.GetPath() == chosen; }, std::chrono::seconds(2)));
-}
-
-ExpectDialog<wxFileDialog> chooseFile(const std::string& path, int answer = wxID_OK)
-{
-    return ExpectDialog<wxFileDialog>([path, answer](wxFileDialog& dlg) {
-        choose(dlg, path);
-        return answer;
-    });
-}
 
 struct TextWindow : testing::Test {
     TextOutputWindow& window = TextOutputWindow::instance();
@@ -240,7 +226,13 @@ TEST_F(TextWindow, SavesTheTextAsChosen)
                           EXPECT_EQ(dlg.GetWildcard().utf8_string(), fileDialogWildcard(strings().get(149)));
                           EXPECT_TRUE(dlg.HasFlag(wxFD_SAVE));
                           EXPECT_TRUE(dlg.HasFlag(wxFD_OVERWRITE_PROMPT));
-                          EXPECT_EQ(dlg.GetFilename(), "");
+                          // A name with the day's date; the folder of the last save.
+                          EXPECT_EQ(dlg.GetFilename().utf8_string(),
+                                    suggestedFileName(*wxDateTime::GetTmNow()));
+                          if (&c != cases) {
+                              EXPECT_EQ(dlg.GetDirectory().utf8_string(), utf8Of(pathOf(dir.path("x")).parent_path()))
+                                  << "after " << (&c - 1)->chosen;
+                          }
                           EXPECT_EQ(dlg.GetFilterIndex(), 0);
                           dlg.SetFilterIndex(c.filter);
                           choose(dlg, dir.path(c.chosen));
@@ -249,6 +241,38 @@ TEST_F(TextWindow, SavesTheTextAsChosen)
         EXPECT_EQ(dir.read(c.written), c.bytes) << c.chosen;
     }
     EXPECT_EQ(window.text(), "No.1\t1,00\t2.00\r\n") << "saving keeps the text";
+}
+
+TEST(TextFile, TheOfferedNameCarriesTheDate)
+{
+    std::tm day{};
+    day.tm_year = 2026 - 1900;
+    day.tm_mon = 2;
+    day.tm_mday = 5;
+    EXPECT_EQ(suggestedFileName(day), "Tonvale_2026-03-05.csv");
+}
+
+TEST_F(TextWindow, ALongLineCanBeScrolledToWithABarThatIsThere)
+{
+    window.Show();
+    window.appendLine(std::string(400, '9'));
+    EXPECT_TRUE(pumpUntil([&] { return hasHorizontalScrollBar(*view); }, std::chrono::seconds(3)));
+}
+
+TEST_F(TextWindow, LinesAddedSinceTheLastSaveOrClearAreUnsaved)
+{
+    TempDir dir;
+    EXPECT_FALSE(window.hasUnsavedLines());
+    window.appendLine("No.1");
+    EXPECT_TRUE(window.hasUnsavedLines());
+    wxTEST_DIALOG(EXPECT_FALSE(window.saveAs()), chooseFile(dir.path("never.txt"), wxID_CANCEL));
+    EXPECT_TRUE(window.hasUnsavedLines()) << "a cancelled save saved nothing";
+    wxTEST_DIALOG(EXPECT_TRUE(window.saveAs()), chooseFile(dir.path("r.txt")));
+    EXPECT_FALSE(window.hasUnsavedLines());
+    window.appendLine("No.2");
+    EXPECT_TRUE(window.hasUnsavedLines());
+    window.clear();
+    EXPECT_FALSE(window.hasUnsavedLines());
 }
 
 TEST_F(TextWindow, AnEmptyTextSavesAnEmptyFileAndCancelSavesNothing)

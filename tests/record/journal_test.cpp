@@ -53,7 +53,9 @@ JournalMeasurement measured(int number, const std::string& name, const std::stri
     EXPECT_TRUE(record.parseLines(dataType, destination, 1, mode, lines));
     record.setNameAndComment(name, comment);
     record.stampDateTime(when);
-    return journalMeasurement(record, lines, "SX-4800k", destination, "F11", "2°");
+    JournalMeasurement m = journalMeasurement(record, lines, "SX-4800k", destination, "F11", "2°");
+    m.id = "20260305T140000-4711-" + std::to_string(number);
+    return m;
 }
 
 class LocaleScope {
@@ -139,16 +141,18 @@ TEST(Journal, ACsvReaderReadsBackWhatTheInstrumentSentUnderADecimalCommaLocale)
                                     "illuminant", "observer", "data type", "destination"};
     for (int nm = 360; nm <= 740; nm += 10)
         header.push_back(std::to_string(nm) + " nm");
-    for (const char* title : {"L*", "a*", "b*"})
+    for (const char* title : {"L*", "a*", "b*", "measurement id"})
         header.push_back(title);
     EXPECT_EQ(rows[0], header);
 
     const auto row = [](std::vector<std::string> leading, const std::vector<std::string>& spectral,
                         const std::vector<std::string>& lab) {
+        const std::string id = "20260305T140000-4711-" + leading[0];
         for (std::size_t k = 0; k < 39; ++k)
             leading.push_back(spectral.empty() ? "" : spectral[k]);
         for (std::size_t k = 0; k < 3; ++k)
             leading.push_back(lab.empty() ? "" : lab[k]);
+        leading.push_back(id);
         return leading;
     };
     const std::string when = "2026-03-05T14:07:09+09:00";
@@ -161,6 +165,41 @@ TEST(Journal, ACsvReaderReadsBackWhatTheInstrumentSentUnderADecimalCommaLocale)
                            labValues));
 }
 #endif
+
+TEST(Journal, OutcomesGoToAFileOfTheirOwnBesideTheDaysFileKeyedByTheMeasurementId)
+{
+    const ScopedTimeZone japan("JST-9");
+    TempDir dir;
+    const Journal journal(dir.path("journal"));
+    // Two measurements with one number: the first one's output failed.
+    std::string dayFile;
+    const JournalMeasurement first = measured(15, "a", "", 1, 0, {{"1.00", "2.00", "3.00"}}, OutputSpreadsheet);
+    JournalMeasurement second = first;
+    second.id = "20260305T140000-4711-16";
+    ASSERT_FALSE(journal.append(first, dayFile));
+    std::string outcomeFile;
+    ASSERT_FALSE(journal.appendOutcome({first.id, measuredAt, "failed", 140, ""}, outcomeFile));
+    ASSERT_FALSE(journal.append(second, dayFile));
+    ASSERT_FALSE(journal.appendOutcome({second.id, measuredAt, "written", 0, ""}, outcomeFile));
+    ASSERT_FALSE(journal.appendOutcome({"x", measuredAt, "failed", 0, "Calc: \"gone\", it said"}, outcomeFile));
+    EXPECT_EQ(fs::path(pathOf(outcomeFile)).parent_path(), fs::path(pathOf(dayFile)).parent_path());
+    EXPECT_EQ(fs::path(pathOf(outcomeFile)).filename(), "2026-03-05-outcomes.csv");
+    EXPECT_EQ(dir.read("journal/2026-03-05-outcomes.csv"),
+              std::string("measurement id,outcome,message,detail\r\n"
+                         "20260305T140000-4711-15,failed,140,\r\n"
+                         "20260305T140000-4711-16,written,,\r\n"
+                         "x,failed,,\"Calc: \"\"gone\"\", it said\"\r\n"));
+    // The day's file holds measurement lines alone, each with its id.
+    const std::string day = dir.read("journal/2026-03-05.csv");
+    EXPECT_EQ(day, journalHeader() + journalRecords(first) + journalRecords(second));
+    EXPECT_NE(day.find(",20260305T140000-4711-15\r\n"), std::string::npos) << day;
+}
+
+TEST(Journal, TheRunIdIsTheStartInLocalTimeAndTheProcess)
+{
+    const ScopedTimeZone japan("JST-9");
+    EXPECT_EQ(journalRunId(measuredAt, 4711), "20260305T140709-4711");
+}
 
 TEST(Journal, TheDateTimeIsLocalWithItsOffsetFromUtc)
 {

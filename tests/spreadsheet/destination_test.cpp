@@ -118,6 +118,8 @@ TEST_F(DestinationTest, TheSameFileOpenedAgainIsStillTheDestination)
     spreadsheet->addWorkbook("結果.xls", {"測定", "Sheet2"});
     EXPECT_TRUE(output.checkDestination());
     ASSERT_TRUE(measure(2));
+    EXPECT_EQ(record.lastOutput().result, tonvale::OutputResult::Written);
+    EXPECT_EQ(record.lastOutput().message, 0);
     const auto& written = sheet("結果.xls", "測定");
     EXPECT_EQ(valueAt(written, "A1"), nullptr) << "no title row";
     ASSERT_NE(valueAt(written, "A4"), nullptr);
@@ -170,12 +172,17 @@ TEST_F(DestinationTest, ADestinationGoneWhileAMeasurementIsWrittenIsReportedOnce
         hook.AddExpectation(once);
         EXPECT_FALSE(::measure(freshRecord, 1)) << "the measurement is not counted";
         hook.CheckUnmetExpectations();
+        // What the journal is told of it: stopped part-way, by message 140.
+        EXPECT_EQ(freshRecord.lastOutput().result, tonvale::OutputResult::Failed);
+        EXPECT_EQ(freshRecord.lastOutput().message, 140);
         spreadsheet->onCall = nullptr;
         EXPECT_EQ(valuesIn(books), c.written) << "nothing after the destination went";
 
         // The next measurement meets message 140 before writing anything.
         wxTEST_DIALOG(EXPECT_FALSE(::measure(freshRecord, 2)), ExpectMessage(message140));
         EXPECT_EQ(valuesIn(books), c.written);
+        EXPECT_EQ(freshRecord.lastOutput().result, tonvale::OutputResult::Refused);
+        EXPECT_EQ(freshRecord.lastOutput().message, 140);
     }
 }
 

@@ -9,9 +9,11 @@
 namespace uikit {
 
 enum class MessageIcon { Stop, Information, Question };
-enum class MessageButtons { Ok, OkCancel };
+// SaveDontSaveCancel: "保存する", "保存しない", "ｷｬﾝｾﾙ", answered wxID_YES,
+// wxID_NO, wxID_CANCEL.
+enum class MessageButtons { Ok, OkCancel, SaveDontSaveCancel };
 
-// Shows text in a modal box captioned caption; returns wxID_OK or wxID_CANCEL.
+// Shows text in a modal box captioned caption; returns the button's id.
 int messageBox(const std::string& text, const std::string& caption,
                MessageIcon icon = MessageIcon::Stop,
                MessageButtons buttons = MessageButtons::Ok);
