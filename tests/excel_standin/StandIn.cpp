@@ -32,7 +32,6 @@
 #include <oleauto.h>
 
 #include "StandInClass.h"
-#include "StandInClient.h"
 #include "Utf16.h"
 
 using namespace sheetwire;
@@ -877,40 +876,12 @@ private:
 
 } // namespace
 
-// For the end-to-end run: registers the stand-in as "Excel.Application",
-// or prints what the running one answers to a script command.
-int commandLine(const std::wstring& arguments)
-{
-    if (arguments == L"/Register") {
-        standin::registerServer();
-        return 0;
-    }
-    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)))
-        return 1;
-    int status = 0;
-    try {
-        standin::Server running{standin::Server::Attach{}};
-        const std::string answer = running.script(narrow(arguments.data() + 8, arguments.size() - 8));
-        std::fwrite(answer.data(), 1, answer.size(), stdout);
-        std::fflush(stdout);
-        running.detach();
-    } catch (const std::exception& error) {
-        std::fprintf(stderr, "excel_standin: %s\n", error.what());
-        status = 1;
-    }
-    CoUninitialize();
-    return status;
-}
-
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int)
 {
     const std::wstring arguments = commandLine != nullptr ? commandLine : L"";
-    if (arguments == L"/Register" || arguments.rfind(L"/Script ", 0) == 0)
-        return ::commandLine(arguments);
     const bool byCom = arguments.find(L"Embedding") != std::wstring::npos;
     if (!byCom && arguments.find(L"/Running") == std::wstring::npos) {
-        std::fprintf(stderr, "excel_standin: started by COM (-Embedding) or as a running Excel "
-                             "(/Running); /Register, /Script COMMAND\n");
+        std::fprintf(stderr, "excel_standin: started by COM (-Embedding) or as a running Excel (/Running)\n");
         return 2;
     }
     mainThread = GetCurrentThreadId();

@@ -56,8 +56,6 @@ public:
 
     // Ends the process at once, as a crash would.
     void kill();
-    // Leaves the process running when this is destroyed.
-    void detach() { processId = 0; }
     // Whether the process ends within that time.
     bool ends(std::chrono::milliseconds within);
 
