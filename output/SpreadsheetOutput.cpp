@@ -128,7 +128,11 @@ bool SpreadsheetOutput::setCellFont(std::int32_t column1, std::int32_t row1, std
     try {
         return excel->SetCellFont(column1, row1, column2, row2, workbookIndex, worksheetIndex,
                                   colorIndex) != 0;
-    } catch (const sheetwire::AutomationError&) {
+    } catch (const sheetwire::AutomationError& error) {
+        // A busy application is no gone destination: its message goes to
+        // the operator, and the destination stays chosen.
+        if (error.failure() == sheetwire::AutomationFailure::Busy)
+            throw;
         return false;
     }
 }

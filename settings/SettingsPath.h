@@ -3,6 +3,7 @@
 // settings takes its path from settingsPath().
 
 #include <string>
+#include <vector>
 
 namespace tonvale {
 
@@ -12,19 +13,28 @@ inline constexpr const char* settingsFileName = "Tonvale.INI";
 // Linux "Tonvale.INI" beside the running executable when it runs as a
 // portable copy (see portableDirectory), otherwise
 // $XDG_CONFIG_HOME/tonvale/Tonvale.INI (~/.config/tonvale when the variable
-// is unset); on Windows beside the executable when the user may write its
-// folder, otherwise Tonvale\Tonvale.INI in the user's application-data
-// folder.
+// is unset); on Windows beside the executable when it runs as a portable
+// copy (see portableFolder), otherwise Tonvale\Tonvale.INI in the user's
+// application-data folder.
 std::string settingsPath();
 
 // Where settingsPath() leads for this run, without creating anything.
 std::string locateSettings();
 
 #ifdef _WIN32
-// The rule of settingsPath() for a given executable, whether its directory
-// is writable, and the user's application-data folder. Never names the
+// Whether the settings may live beside an executable in folder: a portable
+// copy in a folder the user may write. An installed program never keeps
+// them beside itself, whoever starts it (an administrator, or anyone under
+// Wine, may write to Program Files): not below any of the Program Files
+// folders, nor in a folder the installer marked (it puts its uninstaller
+// there). Folders compare as Windows compares them, without regard to case.
+bool portableFolder(const std::string& folder, bool writable, bool markedByInstaller,
+                    const std::vector<std::string>& programFilesFolders);
+
+// The rule of settingsPath() for a given executable, whether its folder is
+// portable, and the user's application-data folder. Never names the
 // executable itself.
-std::string settingsPathFor(const std::string& executable, bool directoryWritable,
+std::string settingsPathFor(const std::string& executable, bool portable,
                             const std::string& appData);
 #else
 // Whether the settings may live beside an executable in directory: a

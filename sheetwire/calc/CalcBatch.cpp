@@ -572,11 +572,11 @@ public:
         makeWorksheets(session, document)->Item(static_cast<std::int16_t>(index))->Activate();
     }
 
-    void Delete() override
+    bool Delete() override
     {
         batch->flush();
         batch->forgetSheets(document);
-        makeWorksheets(session, document)->Item(static_cast<std::int16_t>(index))->Delete();
+        return makeWorksheets(session, document)->Item(static_cast<std::int16_t>(index))->Delete();
     }
 
     std::string Name() override

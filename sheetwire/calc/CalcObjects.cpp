@@ -311,12 +311,14 @@ public:
         });
     }
 
-    void Delete() override
+    // The office deletes without asking.
+    bool Delete() override
     {
         officeWrite(*context->document, "Worksheet.Delete", [&] {
             context->document->sheets()->removeByName(
                 Reference<css::container::XNamed>(context->sheet, UNO_QUERY_THROW)->getName());
         });
+        return true;
     }
 
     std::string Name() override

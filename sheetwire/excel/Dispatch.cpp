@@ -1,8 +1,12 @@
 #include "Dispatch.h"
 
+#include <wx/app.h>
 #include <wx/log.h>
+#include <wx/thread.h>
+#include <wx/utils.h>
 
 #include <algorithm>
+#include <optional>
 
 namespace sheetwire::excel {
 
@@ -114,7 +118,8 @@ Dispatch::~Dispatch()
         object->Release();
 }
 
-Dispatch::Dispatch(const Dispatch& other) : object(other.object), name(other.name)
+Dispatch::Dispatch(const Dispatch& other)
+    : object(other.object), name(other.name), busyWait(other.busyWait)
 {
     if (object != nullptr)
         object->AddRef();
@@ -124,6 +129,7 @@ Dispatch& Dispatch::operator=(Dispatch other) noexcept
 {
     std::swap(object, other.object);
     std::swap(name, other.name);
+    std::swap(busyWait, other.busyWait);
     return *this;
 }
 
@@ -136,6 +142,9 @@ constexpr HRESULT excelObjectDefined = HRESULT(0x800A03EC);  // "application-def
 AutomationFailure failureOf(HRESULT status, const char* member)
 {
     switch (status) {
+    case RPC_E_CALL_REJECTED:
+    case RPC_E_SERVERCALL_RETRYLATER:
+        return AutomationFailure::Busy;
     case RPC_E_DISCONNECTED:
     case RPC_E_SERVER_DIED:
     case RPC_E_SERVER_DIED_DNE:
@@ -164,6 +173,77 @@ std::string trimmed(std::string text)
     return text;
 }
 
+constexpr std::chrono::milliseconds retryStep{100};
+
+// The wait of the calls this thread makes now, for the message filter.
+thread_local std::chrono::milliseconds currentBusyWait{};
+
+// COM's message filter on the thread that calls Excel: a call Excel asks to
+// retry later is retried in short steps for as long as the call may wait
+// for a busy Excel; meanwhile COM's own wait repaints the windows and holds
+// back the user's input. Where COM does not retry at all (Wine), the call
+// comes back rejected at once and Dispatch::invoke retries it the same way.
+class BusyFilter : public IMessageFilter {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override
+    {
+        if (iid == IID_IUnknown || iid == IID_IMessageFilter) {
+            *out = static_cast<IMessageFilter*>(this);
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    // One for the process, never freed.
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+
+    DWORD STDMETHODCALLTYPE HandleInComingCall(DWORD, HTASK, DWORD, LPINTERFACEINFO) override
+    {
+        return SERVERCALL_ISHANDLED;
+    }
+    DWORD STDMETHODCALLTYPE RetryRejectedCall(HTASK, DWORD elapsed, DWORD rejection) override
+    {
+        if (rejection == SERVERCALL_RETRYLATER &&
+            std::chrono::milliseconds(elapsed) < currentBusyWait)
+            return DWORD(retryStep.count());
+        return DWORD(-1); // give up: the call fails as rejected
+    }
+    DWORD STDMETHODCALLTYPE MessagePending(HTASK, DWORD, DWORD) override
+    {
+        // Paint and activation go on; the user's input waits.
+        return PENDINGMSG_WAITDEFPROCESS;
+    }
+};
+
+void filterThisThread()
+{
+    static BusyFilter filter;
+    thread_local bool registered = false;
+    if (!registered)
+        registered = SUCCEEDED(CoRegisterMessageFilter(&filter, nullptr));
+}
+
+bool rejected(HRESULT status)
+{
+    return status == RPC_E_CALL_REJECTED || status == RPC_E_SERVERCALL_RETRYLATER;
+}
+
+// Waits, dispatching only paint messages: the windows stay drawn and no
+// input reaches the program while an operation of it is under way.
+void waitRepainting(std::chrono::milliseconds time)
+{
+    const auto until = std::chrono::steady_clock::now() + time;
+    for (auto now = std::chrono::steady_clock::now(); now < until;
+         now = std::chrono::steady_clock::now()) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(until - now);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, DWORD(left.count()), QS_PAINT);
+        MSG message;
+        while (PeekMessageW(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE))
+            DispatchMessageW(&message);
+    }
+}
+
 } // namespace
 
 void Dispatch::fail(const char* member, HRESULT status, const std::string& reason) const
@@ -190,17 +270,30 @@ Variant Dispatch::invoke(const char* member, DISPID id, WORD kind,
         parameters.rgdispidNamedArgs = &putId;
         parameters.cNamedArgs = 1;
     }
+    filterThisThread();
+    currentBusyWait = busyWait;
+    const auto start = std::chrono::steady_clock::now();
+    std::optional<wxBusyCursor> waiting;
     Variant result;
     EXCEPINFO exception{};
-    UINT argumentError = 0;
-    const HRESULT status =
-        object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, kind, &parameters,
-                       kind == DISPATCH_PROPERTYPUT ? nullptr : &result.get(), &exception,
-                       &argumentError);
-    if (SUCCEEDED(status))
-        return result;
-    if (status != DISP_E_EXCEPTION)
-        fail(member, status, systemText(status));
+    for (;;) {
+        UINT argumentError = 0;
+        const HRESULT status =
+            object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, kind, &parameters,
+                           kind == DISPATCH_PROPERTYPUT ? nullptr : &result.get(), &exception,
+                           &argumentError);
+        if (SUCCEEDED(status))
+            return result;
+        if (rejected(status) && std::chrono::steady_clock::now() - start < busyWait) {
+            if (!waiting && wxTheApp != nullptr && wxIsMainThread())
+                waiting.emplace();
+            waitRepainting(retryStep);
+            continue;
+        }
+        if (status != DISP_E_EXCEPTION)
+            fail(member, status, systemText(status));
+        break;
+    }
 
     if (exception.pfnDeferredFillIn != nullptr)
         exception.pfnDeferredFillIn(&exception);
@@ -237,9 +330,9 @@ Dispatch Dispatch::getObject(const char* member, DISPID id, const char* resultNa
     Variant result = get(member, id, std::move(arguments));
     if (result.get().vt != VT_DISPATCH || result.get().pdispVal == nullptr)
         fail(member, DISP_E_TYPEMISMATCH, systemText(DISP_E_TYPEMISMATCH));
-    IDispatch* object = result.get().pdispVal;
-    object->AddRef();
-    return Dispatch(object, resultName);
+    IDispatch* other = result.get().pdispVal;
+    other->AddRef();
+    return adopt(other, resultName);
 }
 
 std::int32_t Dispatch::getLong(const char* member, DISPID id) const
@@ -249,19 +342,6 @@ std::int32_t Dispatch::getLong(const char* member, DISPID id) const
     if (FAILED(status))
         fail(member, status, systemText(status));
     return result.get().lVal;
-}
-
-DISPID Dispatch::idOf(const char* member) const
-{
-    if (object == nullptr)
-        fail(member, E_POINTER, systemText(E_POINTER));
-    std::wstring wide = toUtf16(member);
-    LPOLESTR names[] = {wide.data()};
-    DISPID id = DISPID_UNKNOWN;
-    const HRESULT status = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
-    if (FAILED(status))
-        fail(member, status, systemText(status));
-    return id;
 }
 
 std::string Dispatch::getText(const char* member, DISPID id) const

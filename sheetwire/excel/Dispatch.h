@@ -5,6 +5,7 @@
 
 #include "sheetwire/Automation.h"
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -47,18 +48,31 @@ private:
 };
 
 // A counted reference on an automation object, with the name that failures
-// give it ("Range", "Workbooks").
+// give it ("Range", "Workbooks") and how long its calls wait for a busy
+// Excel: a call that Excel rejects because it is busy (its user editing a
+// cell, one of its dialogs open) is tried again, in short steps while the
+// program's windows repaint, until then, and fails as
+// AutomationFailure::Busy after it.
 class Dispatch {
 public:
     Dispatch() = default;
     // Takes over one reference.
-    Dispatch(IDispatch* object, std::string name) : object(object), name(std::move(name)) {}
+    Dispatch(IDispatch* object, std::string name, std::chrono::milliseconds busyWait)
+        : object(object), name(std::move(name)), busyWait(busyWait)
+    {
+    }
     ~Dispatch();
     Dispatch(const Dispatch& other);
     Dispatch& operator=(Dispatch other) noexcept;
 
     explicit operator bool() const { return object != nullptr; }
     IDispatch* raw() const { return object; }
+    // Another object reached from this one, taking over one reference; its
+    // calls wait for a busy Excel as this one's do.
+    Dispatch adopt(IDispatch* other, std::string otherName) const
+    {
+        return Dispatch(other, std::move(otherName), busyWait);
+    }
 
     // Property get, property put and method call by dispatch identifier;
     // arguments in the member's order. Failures leave as AutomationError of
@@ -75,16 +89,13 @@ public:
     std::int32_t getLong(const char* member, DISPID id) const;
     std::string getText(const char* member, DISPID id) const;
 
-    // The dispatch identifier of a member Excel's type library gives no fixed
-    // number in this library's table; looked up by name.
-    DISPID idOf(const char* member) const;
-
 private:
     Variant invoke(const char* member, DISPID id, WORD kind, std::vector<Variant> arguments) const;
     [[noreturn]] void fail(const char* member, HRESULT status, const std::string& reason) const;
 
     IDispatch* object = nullptr;
     std::string name;
+    std::chrono::milliseconds busyWait{};
 };
 
 // The system's text for an HRESULT.

@@ -13,12 +13,15 @@ namespace sheetwire {
 namespace excel {
 namespace {
 
-// Excel's dispatch identifiers, from its type library.
+// Excel's dispatch identifiers, from its type library. Never looked up by
+// name: a lookup under a locale other than Excel's own fails on some
+// installations.
 namespace id {
 constexpr DISPID activeCell = 0x131, quit = 0x12E, screenUpdating = 0x17E, visible = 0x22E,
                  workbooks = 0x23C;
 constexpr DISPID add = 0xB5, count = 0x76, item = 0xAA, open = 0x2AA;
-constexpr DISPID close = 0x115, name = 0x6E, worksheets = 0x1EE, application = 0x94;
+constexpr DISPID close = 0x115, name = 0x6E, worksheets = 0x1EE, application = 0x94,
+                 fullName = 0x121, hwnd = 0x79E;
 constexpr DISPID activate = 0x130, remove = 0x75, range = 0xC5;
 constexpr DISPID autoFit = 0xED, borderAround = 0x42B, column = 0xF0, entireColumn = 0xF6,
                  font = 0x92, horizontalAlignment = 0x88, interior = 0x81, row = 0x101,
@@ -109,7 +112,12 @@ public:
     explicit Worksheet(Dispatch object) : object(std::move(object)) {}
 
     void Activate() override { object.call("Activate", id::activate); }
-    void Delete() override { object.call("Delete", id::remove); }
+    // Excel asks its user first and answers False for Cancel.
+    bool Delete() override
+    {
+        const Variant deleted = object.call("Delete", id::remove);
+        return !(deleted.get().vt == VT_BOOL && deleted.get().boolVal == VARIANT_FALSE);
+    }
     std::string Name() override { return object.getText("Name", id::name); }
     std::unique_ptr<AutomationRange> Range(const std::string& cell1, const std::string& cell2) override
     {
@@ -154,7 +162,7 @@ private:
             throw AutomationError(AutomationFailure::Refused, std::string("Worksheets.") + member +
                                                                   ": " + systemText(DISP_E_TYPEMISMATCH));
         result.get().pdispVal->AddRef();
-        return Dispatch(result.get().pdispVal, "Worksheet");
+        return object.adopt(result.get().pdispVal, "Worksheet");
     }
 
     Dispatch object;
@@ -177,10 +185,10 @@ public:
     // Excel it lives in tells those apart.
     std::uint64_t Identity() override
     {
-        std::string key = object.getText("FullName", object.idOf("FullName"));
+        std::string key = object.getText("FullName", id::fullName);
         if (key.find_first_of("\\/") == std::string::npos) {
             const Dispatch application = object.getObject("Application", id::application, "Application");
-            key += '|' + std::to_string(application.getLong("Hwnd", application.idOf("Hwnd")));
+            key += '|' + std::to_string(application.getLong("Hwnd", id::hwnd));
         }
         // FNV-1a, never 0.
         std::uint64_t hash = 0xcbf29ce484222325u;
@@ -198,13 +206,13 @@ private:
     Dispatch object;
 };
 
-Dispatch workbookOf(Variant& result, const char* member)
+Dispatch workbookOf(const Dispatch& workbooks, Variant& result, const char* member)
 {
     if (result.get().vt != VT_DISPATCH || result.get().pdispVal == nullptr)
         throw AutomationError(AutomationFailure::Refused,
                               std::string("Workbooks.") + member + ": " + systemText(DISP_E_TYPEMISMATCH));
     result.get().pdispVal->AddRef();
-    return Dispatch(result.get().pdispVal, "Workbook");
+    return workbooks.adopt(result.get().pdispVal, "Workbook");
 }
 
 class Workbooks : public AutomationWorkbooks {
@@ -216,7 +224,7 @@ public:
         std::vector<Variant> arguments;
         arguments.push_back(Variant::omitted()); // Template
         Variant added = object.call("Add", id::add, std::move(arguments));
-        return std::make_unique<Workbook>(workbookOf(added, "Add"));
+        return std::make_unique<Workbook>(workbookOf(object, added, "Add"));
     }
     std::int32_t Count() override { return object.getLong("Count", id::count); }
     std::unique_ptr<AutomationWorkbook> Item(std::int16_t index) override
@@ -231,65 +239,130 @@ public:
         arguments.push_back(Variant::text(path));
         for (int i = 0; i < openOptionalArguments; ++i)
             arguments.push_back(Variant::omitted());
-        Variant opened = object.call("Open", id::open, std::move(arguments));
-        return std::make_unique<Workbook>(workbookOf(opened, "Open"));
+        try {
+            Variant opened = object.call("Open", id::open, std::move(arguments));
+            return std::make_unique<Workbook>(workbookOf(object, opened, "Open"));
+        } catch (const AutomationError& error) {
+            // The operator's message names the file.
+            if (error.failure() != AutomationFailure::CannotOpen)
+                throw;
+            throw AutomationError(AutomationFailure::CannotOpen, error.detail(), path);
+        }
     }
 
 private:
     Dispatch object;
 };
 
+// Excel's Application. One obtained on a thread of its own apartment for the
+// length of the binding (see Apartment) arrives marshalled and is
+// unmarshalled where it is first used: a proxy answers only in the apartment
+// that unmarshalled it.
 class Application : public AutomationApplication {
 public:
     explicit Application(Dispatch object) : object(std::move(object)) {}
+    Application(IStream* marshalled, std::chrono::milliseconds busyWait)
+        : marshalled(marshalled), busyWait(busyWait)
+    {
+    }
+    ~Application() override
+    {
+        if (marshalled == nullptr)
+            return;
+        // Never used: the references the marshalled packet holds go back.
+        const LARGE_INTEGER start{};
+        marshalled->Seek(start, STREAM_SEEK_SET, nullptr);
+        CoReleaseMarshalData(marshalled);
+        marshalled->Release();
+    }
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
 
     std::unique_ptr<AutomationRange> ActiveCell() override
     {
-        return std::make_unique<Range>(object.getObject("ActiveCell", id::activeCell, "Range"));
+        return std::make_unique<Range>(self().getObject("ActiveCell", id::activeCell, "Range"));
     }
-    void Quit() override { object.call("Quit", id::quit); }
+    void Quit() override { self().call("Quit", id::quit); }
     void PutScreenUpdating(bool on) override
     {
-        object.put("ScreenUpdating", id::screenUpdating, Variant::boolean(on));
+        self().put("ScreenUpdating", id::screenUpdating, Variant::boolean(on));
     }
     void PutVisible(bool visible) override
     {
-        object.put("Visible", id::visible, Variant::boolean(visible));
+        self().put("Visible", id::visible, Variant::boolean(visible));
     }
     std::unique_ptr<AutomationWorkbooks> Workbooks() override
     {
-        return std::make_unique<excel::Workbooks>(object.getObject("Workbooks", id::workbooks, "Workbooks"));
+        return std::make_unique<excel::Workbooks>(self().getObject("Workbooks", id::workbooks, "Workbooks"));
     }
     // Every call reaches Excel as it is made.
     void Flush() override {}
 
 private:
+    const Dispatch& self()
+    {
+        if (marshalled != nullptr) {
+            IDispatch* unmarshalled = nullptr;
+            const HRESULT status = CoGetInterfaceAndReleaseStream(
+                marshalled, IID_IDispatch, reinterpret_cast<void**>(&unmarshalled));
+            marshalled = nullptr;
+            if (FAILED(status) || unmarshalled == nullptr)
+                throw AutomationError(AutomationFailure::ApplicationGone,
+                                      "Application: " + systemText(status));
+            object = Dispatch(unmarshalled, "Application", busyWait);
+        }
+        return object;
+    }
+
     Dispatch object;
+    IStream* marshalled = nullptr;
+    std::chrono::milliseconds busyWait{};
 };
 
-// COM on the calling thread, once, for a thread that wx has not set up (wx
-// initialises OLE on its own thread). A thread already in another apartment
-// makes its calls from there.
-void initialiseCom()
-{
-    thread_local const HRESULT initialised = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    (void)initialised;
-}
+// COM for one binding step on the calling thread. The program's UI thread
+// has it already (wx initialises OLE there) and keeps what it obtains. A
+// thread without it, such as the one that waits for a starting Excel while
+// the windows repaint, gets an apartment for the step alone, ended before
+// the step returns; what it obtained leaves it only marshalled.
+class Apartment {
+public:
+    Apartment() : status(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+    ~Apartment()
+    {
+        if (SUCCEEDED(status))
+            CoUninitialize();
+    }
+    Apartment(const Apartment&) = delete;
+    Apartment& operator=(const Apartment&) = delete;
+
+    // Ends with this step.
+    bool ownsThread() const { return status == S_OK; }
+
+private:
+    HRESULT status;
+};
 
 bool excelClass(CLSID& excel)
 {
-    initialiseCom();
     return SUCCEEDED(CLSIDFromProgID(L"Excel.Application", &excel));
 }
 
-std::shared_ptr<AutomationApplication> applicationOf(IUnknown* object)
+std::shared_ptr<AutomationApplication> applicationOf(IUnknown* object, const Apartment& apartment,
+                                                     std::chrono::milliseconds busyWait)
 {
     IDispatch* dispatch = nullptr;
     const HRESULT status = object->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch));
     object->Release();
     if (FAILED(status) || dispatch == nullptr)
         return nullptr;
-    return std::make_shared<Application>(Dispatch(dispatch, "Application"));
+    if (!apartment.ownsThread())
+        return std::make_shared<Application>(Dispatch(dispatch, "Application", busyWait));
+    IStream* marshalled = nullptr;
+    const HRESULT marshalling = CoMarshalInterThreadInterfaceInStream(IID_IDispatch, dispatch, &marshalled);
+    dispatch->Release();
+    if (FAILED(marshalling))
+        return nullptr;
+    return std::make_shared<Application>(marshalled, busyWait);
 }
 
 } // namespace
@@ -297,17 +370,19 @@ std::shared_ptr<AutomationApplication> applicationOf(IUnknown* object)
 
 std::shared_ptr<AutomationApplication> ExcelBackend::AttachRunning()
 {
+    const excel::Apartment apartment;
     CLSID excel;
     if (!excel::excelClass(excel))
         return nullptr;
     IUnknown* running = nullptr;
     if (FAILED(GetActiveObject(excel, nullptr, &running)) || running == nullptr)
         return nullptr;
-    return excel::applicationOf(running);
+    return excel::applicationOf(running, apartment, busyWait);
 }
 
 std::shared_ptr<AutomationApplication> ExcelBackend::Launch()
 {
+    const excel::Apartment apartment;
     CLSID excel;
     if (!excel::excelClass(excel))
         return nullptr;
@@ -316,11 +391,12 @@ std::shared_ptr<AutomationApplication> ExcelBackend::Launch()
                                 reinterpret_cast<void**>(&started))) ||
         started == nullptr)
         return nullptr;
-    return excel::applicationOf(started);
+    return excel::applicationOf(started, apartment, busyWait);
 }
 
 bool ExcelBackend::IsRunning()
 {
+    const excel::Apartment apartment;
     CLSID excel;
     if (!excel::excelClass(excel))
         return false;

@@ -237,7 +237,7 @@ public:
         activate(*app, book, sheet);
     }
 
-    void Delete() override
+    bool Delete() override
     {
         enter("Worksheet.Delete");
         auto& sheets = book->worksheets;
@@ -250,6 +250,7 @@ public:
         sheet->deleted = true;
         if (book->activeWorksheet == sheet)
             book->activeWorksheet = next != sheets.end() ? *next : sheets.back();
+        return true;
     }
 
     std::string Name() override

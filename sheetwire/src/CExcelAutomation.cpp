@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <exception>
 #include <cstdio>
 #include <future>
 #include <limits>
@@ -93,6 +94,28 @@ auto whileResponsive(Work work) -> decltype(work())
     return result.get();
 }
 
+// Drops the application handle when the operation it guards is left by an
+// error of the application: while a reference is held the application
+// (Excel started by COM) stays alive, also after its user quit it.
+class ReleaseOnError {
+public:
+    explicit ReleaseOnError(std::shared_ptr<sheetwire::AutomationApplication>& handle)
+        : handle(handle)
+    {
+    }
+    ~ReleaseOnError()
+    {
+        if (std::uncaught_exceptions() > pending)
+            handle.reset();
+    }
+    ReleaseOnError(const ReleaseOnError&) = delete;
+    ReleaseOnError& operator=(const ReleaseOnError&) = delete;
+
+private:
+    std::shared_ptr<sheetwire::AutomationApplication>& handle;
+    int pending = std::uncaught_exceptions();
+};
+
 } // namespace
 
 CExcelAutomation::CExcelAutomation() = default;
@@ -100,6 +123,7 @@ CExcelAutomation::~CExcelAutomation() = default;
 
 int CExcelAutomation::AttachRunning()
 {
+    const ReleaseOnError release(m_application);
     auto application = sheetwire::automationBackend()->AttachRunning();
     if (!application)
         return 0;
@@ -111,6 +135,7 @@ int CExcelAutomation::AttachRunning()
 
 int CExcelAutomation::AttachOrLaunch(bool visible)
 {
+    const ReleaseOnError release(m_application);
     const auto backend = sheetwire::automationBackend();
     auto application = whileResponsive([backend] {
         auto running = backend->AttachRunning();
@@ -159,6 +184,7 @@ void CExcelAutomation::finish()
 
 int CExcelAutomation::FindWorkbook(const std::string& workbookName)
 {
+    const ReleaseOnError release(m_application);
     if (!IsExcelRunning() || !AttachRunning())
         return -1;
     return findWorkbook(workbookName);
@@ -183,6 +209,7 @@ int CExcelAutomation::findWorkbook(const std::string& workbookName)
 int CExcelAutomation::FindWorksheet(const std::string& workbookName,
                                     const std::string& worksheetName)
 {
+    const ReleaseOnError release(m_application);
     if (!IsExcelRunning() || !AttachRunning())
         return -1;
     return findWorksheet(workbookName, worksheetName);
@@ -208,13 +235,19 @@ int CExcelAutomation::findWorksheet(const std::string& workbookName,
 
 int CExcelAutomation::GetWorkbookCount()
 {
+    const ReleaseOnError release(m_application);
     if (!bindIfUnbound())
         return 0;
-    return m_application->Workbooks()->Count();
+    const int count = m_application->Workbooks()->Count();
+    // Nothing more will be asked of an application without workbooks.
+    if (count <= 0)
+        finish();
+    return count;
 }
 
 std::string CExcelAutomation::GetWorkbookNameAt(int workbookIndex)
 {
+    const ReleaseOnError release(m_application);
     if (!bindIfUnbound())
         return {};
     auto name = m_application->Workbooks()->Item(index16(workbookIndex))->Name();
@@ -224,6 +257,7 @@ std::string CExcelAutomation::GetWorkbookNameAt(int workbookIndex)
 
 int CExcelAutomation::GetWorksheetCount(int workbookIndex)
 {
+    const ReleaseOnError release(m_application);
     if (!bindIfUnbound())
         return 0;
     const int count =
@@ -234,6 +268,7 @@ int CExcelAutomation::GetWorksheetCount(int workbookIndex)
 
 std::string CExcelAutomation::GetWorksheetNameAt(int workbookIndex, int worksheetIndex)
 {
+    const ReleaseOnError release(m_application);
     if (!bindIfUnbound())
         return {};
     auto name = resolveTarget(workbookIndex, worksheetIndex)->Name();
@@ -244,6 +279,7 @@ std::string CExcelAutomation::GetWorksheetNameAt(int workbookIndex, int workshee
 int CExcelAutomation::SelectWorksheet(const std::string& workbookName,
                                       const std::string& worksheetName)
 {
+    const ReleaseOnError release(m_application);
     if (!IsExcelRunning() || !AttachRunning())
         return 0;
     m_workbookName = workbookName;
@@ -266,6 +302,7 @@ int CExcelAutomation::SelectWorksheet(const std::string& workbookName,
 
 int CExcelAutomation::ActivateWorksheet(std::int32_t workbookIndex, std::int32_t worksheetIndex)
 {
+    const ReleaseOnError release(m_application);
     if (!IsExcelRunning() || !AttachRunning())
         return 0;
     resolveTarget(workbookIndex, worksheetIndex)->Activate();
@@ -293,24 +330,29 @@ int CExcelAutomation::IsTargetAvailable(std::int32_t workbookIndex, std::int32_t
                            worksheets->Item(index16(worksheetIndex))->Name() == m_worksheetName;
         finish();
         return there ? 1 : 0;
-    } catch (const sheetwire::AutomationError&) {
-        // An application that fails to answer has no target to offer.
+    } catch (const sheetwire::AutomationError& error) {
+        // An application that fails to answer has no target to offer; one
+        // that is busy still has it, and says so.
         letGo();
+        if (error.failure() == sheetwire::AutomationFailure::Busy)
+            throw;
         return 0;
     }
 }
 
 int CExcelAutomation::AddWorkbook()
 {
+    const ReleaseOnError release(m_application);
     if (!AttachOrLaunch(true))
         return 0;
     m_application->Workbooks()->Add();
-    m_application->Flush();
+    finish();
     return 1;
 }
 
 int CExcelAutomation::OpenWorkbook()
 {
+    const ReleaseOnError release(m_application);
     wxFileDialog chooser(wxGetActiveWindow(), wxString::FromUTF8(sheetwire::strings().get(1000)),
                          wxString(), wxString(), wxString::FromUTF8(openFilter), wxFD_OPEN);
     if (chooser.ShowModal() != wxID_OK || !AttachOrLaunch(true))
@@ -322,11 +364,14 @@ int CExcelAutomation::OpenWorkbook()
 
 int CExcelAutomation::CloseWorkbook(const std::string& workbookName, int saveChanges)
 {
+    const ReleaseOnError release(m_application);
     if (!AttachRunning())
         return 0;
     const int workbook = findWorkbook(workbookName);
-    if (workbook < 1 || workbook > m_application->Workbooks()->Count())
+    if (workbook < 1 || workbook > m_application->Workbooks()->Count()) {
+        letGo();
         return 0;
+    }
     m_application->Workbooks()->Item(index16(workbook))->Close(static_cast<std::int16_t>(saveChanges));
     finish();
     return 1;
@@ -335,6 +380,7 @@ int CExcelAutomation::CloseWorkbook(const std::string& workbookName, int saveCha
 int CExcelAutomation::AddWorksheet(const std::string& workbookName,
                                    const std::string& worksheetName)
 {
+    const ReleaseOnError release(m_application);
     if (!IsExcelRunning() || !AttachRunning())
         return 0;
     const int workbook = findWorkbook(workbookName);
@@ -352,6 +398,7 @@ int CExcelAutomation::AddWorksheet(const std::string& workbookName,
 int CExcelAutomation::DeleteWorksheet(const std::string& workbookName,
                                       const std::string& worksheetName)
 {
+    const ReleaseOnError release(m_application);
     if (!IsExcelRunning() || !AttachRunning())
         return 0;
     const int workbook = findWorkbook(workbookName);
@@ -360,13 +407,14 @@ int CExcelAutomation::DeleteWorksheet(const std::string& workbookName,
         letGo();
         return 0;
     }
-    resolveTarget(workbook, worksheet)->Delete();
+    const bool deleted = resolveTarget(workbook, worksheet)->Delete();
     finish();
-    return 1;
+    return deleted ? 1 : 0;
 }
 
 int CExcelAutomation::QuitExcel()
 {
+    const ReleaseOnError release(m_application);
     if (!AttachRunning())
         return 0;
     m_application->Quit();
@@ -393,6 +441,7 @@ std::string CExcelAutomation::CellReference(std::int32_t column, std::int32_t ro
 
 void CExcelAutomation::AutoFitColumns(AutomationRange& range)
 {
+    const ReleaseOnError release(m_application);
     if (!bindIfUnbound())
         return;
     range.EntireColumn()->AutoFit();
@@ -478,6 +527,7 @@ int CExcelAutomation::writeCell(const CellValue& value, std::int32_t column, std
                                 std::int32_t workbookIndex, std::int32_t worksheetIndex,
                                 int autoFit)
 {
+    const ReleaseOnError release(m_application);
     if (!IsExcelRunning() || !AttachRunning())
         return 0;
     // The caller's positions must still hold the selected target: a closed
@@ -504,6 +554,7 @@ int CExcelAutomation::writeRun(const T* values, int count, std::int32_t column, 
                                std::int32_t workbookIndex, std::int32_t worksheetIndex, int down,
                                int autoFit)
 {
+    const ReleaseOnError release(m_application);
     if (!AttachRunning())
         return 0;
     const auto worksheet = resolveTarget(workbookIndex, worksheetIndex);
@@ -589,6 +640,7 @@ int CExcelAutomation::formatRange(std::int32_t column1, std::int32_t row1, std::
                                   std::int32_t row2, std::int32_t workbookIndex,
                                   std::int32_t worksheetIndex, Format format)
 {
+    const ReleaseOnError release(m_application);
     if (!AttachRunning())
         return 0;
     const auto range = targetRange(column1, row1, column2, row2, workbookIndex, worksheetIndex);
@@ -657,6 +709,7 @@ int CExcelAutomation::SetCellAutoWidth(std::int32_t column1, std::int32_t row1,
 std::int32_t CExcelAutomation::activeCell(std::int32_t workbookIndex,
                                           std::int32_t worksheetIndex, bool row)
 {
+    const ReleaseOnError release(m_application);
     if (!AttachRunning())
         return 0;
     resolveTarget(workbookIndex, worksheetIndex)->Activate();

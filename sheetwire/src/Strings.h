@@ -6,7 +6,7 @@
 namespace sheetwire {
 
 // Sheetwire's own string table: 1000-1004 and the operator's texts of the
-// application's errors, 1005-1010.
+// application's errors, 1005-1011.
 const uikit::StringTable& strings();
 
 // Shows string id in an error box captioned with the application's title.

@@ -40,6 +40,41 @@ namespace {
 
 std::shared_ptr<MemorySpreadsheet> model;
 std::atomic<long> delayMs{0};
+// The user answers the next Delete's confirmation with Cancel.
+std::atomic<bool> cancelNextDelete{false};
+// Until then (GetTickCount64) the user edits a cell: Excel takes no calls.
+std::atomic<ULONGLONG> busyUntil{0};
+
+bool busy()
+{
+    return GetTickCount64() < busyUntil.load();
+}
+
+// Excel's message filter: while its user edits a cell it asks every caller
+// to retry later.
+class BusyFilter : public IMessageFilter {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override
+    {
+        if (iid == IID_IUnknown || iid == IID_IMessageFilter) {
+            *out = static_cast<IMessageFilter*>(this);
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    DWORD STDMETHODCALLTYPE HandleInComingCall(DWORD, HTASK, DWORD, LPINTERFACEINFO) override
+    {
+        return busy() ? SERVERCALL_RETRYLATER : SERVERCALL_ISHANDLED;
+    }
+    DWORD STDMETHODCALLTYPE RetryRejectedCall(HTASK, DWORD, DWORD) override { return DWORD(-1); }
+    DWORD STDMETHODCALLTYPE MessagePending(HTASK, DWORD, DWORD) override
+    {
+        return PENDINGMSG_WAITDEFPROCESS;
+    }
+};
 DWORD mainThread = 0;
 
 using standin::narrow;
@@ -56,6 +91,9 @@ struct Failure {
 // rest.
 constexpr HRESULT excelObjectRequired = HRESULT(0x800A01A8);
 constexpr HRESULT excelObjectDefined = HRESULT(0x800A03EC);
+// The stand-in's own members (StandInDelay, StandInScript) from here.
+constexpr DISPID standInMembers = 0x10000;
+constexpr LCID excelLocale = MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), SORT_DEFAULT);
 
 HRESULT excelCode(AutomationFailure failure)
 {
@@ -129,10 +167,22 @@ struct Member {
     Handler handle;
 };
 
+// Objects alive in this process (the Application and the test's control
+// object included) and the external connections to the Application: while
+// any is held by a client, Excel stays.
+std::atomic<int> liveObjects{0};
+std::atomic<int> applicationConnections{0};
+void endWhenUnheld();
+
 // An IDispatch over a table of members.
 class Object : public IDispatch {
 public:
-    virtual ~Object() = default;
+    Object() { ++liveObjects; }
+    virtual ~Object()
+    {
+        --liveObjects;
+        endWhenUnheld();
+    }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override
     {
@@ -158,9 +208,14 @@ public:
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
+    // As an Excel whose type library answers names only in its own
+    // language (English here): under any other locale a lookup fails with
+    // "Old format or invalid type library". Unknown names are refused.
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID locale,
                                             DISPID* ids) override
     {
+        if (locale != excelLocale)
+            return TYPE_E_INVDATAREAD;
         if (count != 1)
             return DISP_E_UNKNOWNNAME;
         for (const auto& [id, member] : members) {
@@ -177,6 +232,11 @@ public:
     {
         if (const long wait = delayMs.exchange(0); wait > 0)
             Sleep(DWORD(wait));
+        // Wine lets a call through that the filter asked to retry later;
+        // it is refused here then, as a caller sees it once COM stops
+        // retrying. The stand-in's own members stay open to the test.
+        if (busy() && id < standInMembers)
+            return RPC_E_CALL_REJECTED;
         const auto found = members.find(id);
         if (found == members.end())
             return DISP_E_MEMBERNOTFOUND;
@@ -430,10 +490,15 @@ public:
             this->sheet->Activate();
             setDone(r);
         });
+        // Excel asks its user to confirm and answers False for Cancel.
         add(0x75, L"Delete", Method, [this](const Arguments& a, VARIANT& r) {
             a.expectCount(0);
-            this->sheet->Delete();
-            setDone(r);
+            r.vt = VT_BOOL;
+            if (cancelNextDelete.exchange(false)) {
+                r.boolVal = VARIANT_FALSE;
+                return;
+            }
+            r.boolVal = this->sheet->Delete() ? VARIANT_TRUE : VARIANT_FALSE;
         });
         add(0x6E, L"Name", Get, [this](const Arguments& a, VARIANT& r) {
             a.expectCount(0);
@@ -493,6 +558,16 @@ private:
     std::unique_ptr<AutomationWorksheets> sheets;
 };
 
+std::vector<std::string> split(const std::string& text, char separator)
+{
+    std::vector<std::string> parts;
+    std::string part;
+    std::istringstream in(text);
+    while (std::getline(in, part, separator))
+        parts.push_back(part);
+    return parts;
+}
+
 // The files Workbooks.Open opened, by the name of their workbook: a
 // workbook's FullName is its file, or its name when it has none.
 std::map<std::string, std::string> openedFiles;
@@ -540,6 +615,31 @@ private:
     std::unique_ptr<AutomationWorkbook> book;
 };
 
+// A file on the disk that the model does not know yet opens as a workbook
+// of the worksheets named in its lines, as Excel opens whatever file it is
+// given (an Excel started by COM knows no script of the test).
+void knowFileOnDisk(const std::string& path)
+{
+    if (model->files.count(path) != 0)
+        return;
+    FILE* file = _wfopen(wide(path).c_str(), L"rb");
+    if (file == nullptr)
+        return;
+    std::string text;
+    char buffer[512];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+        text.append(buffer, n);
+    std::fclose(file);
+    std::vector<std::string> sheets;
+    for (std::string& line : split(text, '\n')) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (!line.empty())
+            sheets.push_back(line);
+    }
+    model->addFile(path, sheets);
+}
+
 class Workbooks : public Object {
 public:
     explicit Workbooks(std::unique_ptr<AutomationWorkbooks> books) : books(std::move(books))
@@ -562,6 +662,7 @@ public:
             const std::string path = a.text(0);
             for (std::size_t i = 1; i < 13; ++i)
                 a.expectOmitted(i);
+            knowFileOnDisk(path);
             auto opened = this->books->Open(path);
             openedFiles[opened->Name()] = path;
             setDispatch(r, new Workbook(std::move(opened)));
@@ -574,8 +675,50 @@ private:
 
 std::string script(const std::string& command);
 
-class Application : public Object {
+// How this Excel was started, and what keeps it: one started by COM ends
+// when its last reference is released, unless it was made visible (then the
+// user has it); one that its user quits, or that is told to Quit, ends once
+// no client holds a reference any more, and hides until then.
+bool startedByCom = false;
+std::atomic<bool> visibleSet{false};
+std::atomic<bool> quitting{false};
+
+void endWhenUnheld()
+{
+    const bool mayEnd = quitting || (startedByCom && !visibleSet);
+    // Two objects are the process's own: the Application and the control
+    // object of the tests.
+    if (mayEnd && applicationConnections == 0 && liveObjects <= 2)
+        PostThreadMessageW(mainThread, WM_QUIT, 0, 0);
+}
+
+class Application : public Object, public IExternalConnection {
 public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override
+    {
+        if (iid == IID_IExternalConnection) {
+            *out = static_cast<IExternalConnection*>(this);
+            AddRef();
+            return S_OK;
+        }
+        return Object::QueryInterface(iid, out);
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return Object::AddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return Object::Release(); }
+    // COM tells of the references clients hold on the Application.
+    DWORD STDMETHODCALLTYPE AddConnection(DWORD type, DWORD) override
+    {
+        return type == EXTCONN_STRONG ? DWORD(++applicationConnections) : 0;
+    }
+    DWORD STDMETHODCALLTYPE ReleaseConnection(DWORD type, DWORD, BOOL) override
+    {
+        if (type != EXTCONN_STRONG)
+            return 0;
+        const int left = --applicationConnections;
+        endWhenUnheld();
+        return DWORD(left);
+    }
+
     explicit Application(std::shared_ptr<AutomationApplication> app) : app(std::move(app))
     {
         add(0x131, L"ActiveCell", Get, [this](const Arguments& a, VARIANT& r) {
@@ -585,14 +728,17 @@ public:
         add(0x12E, L"Quit", Method, [this](const Arguments& a, VARIANT& r) {
             a.expectCount(0);
             this->app->Quit();
-            PostThreadMessageW(mainThread, WM_QUIT, 0, 0);
+            quitting = true;
             setDone(r);
         });
         add(0x17E, L"ScreenUpdating", Put, [this](const Arguments& a, VARIANT&) {
             this->app->PutScreenUpdating(a.put(VT_BOOL).boolVal != VARIANT_FALSE);
         });
         add(0x22E, L"Visible", Put, [this](const Arguments& a, VARIANT&) {
-            this->app->PutVisible(a.put(VT_BOOL).boolVal != VARIANT_FALSE);
+            const bool visible = a.put(VT_BOOL).boolVal != VARIANT_FALSE;
+            this->app->PutVisible(visible);
+            if (visible)
+                visibleSet = true;
         });
         add(0x23C, L"Workbooks", Get, [this](const Arguments& a, VARIANT& r) {
             a.expectCount(0);
@@ -600,16 +746,9 @@ public:
         });
         // The window Excel shows; the stand-in has none, its process tells
         // one stand-in from another all the same.
-        add(0x185, L"Hwnd", Get, [](const Arguments& a, VARIANT& r) {
+        add(0x79E, L"Hwnd", Get, [](const Arguments& a, VARIANT& r) {
             a.expectCount(0);
             setLong(r, std::int32_t(GetCurrentProcessId()));
-        });
-        add(0x10001, L"StandInDelay", Put, [](const Arguments& a, VARIANT&) {
-            delayMs = a.put(VT_I4).lVal;
-        });
-        add(0x10002, L"StandInScript", Method, [](const Arguments& a, VARIANT& r) {
-            a.expectCount(1);
-            setText(r, script(a.text(0)));
         });
     }
 
@@ -617,21 +756,19 @@ private:
     std::shared_ptr<AutomationApplication> app;
 };
 
-std::vector<std::string> split(const std::string& text, char separator)
-{
-    std::vector<std::string> parts;
-    std::string part;
-    std::istringstream in(text);
-    while (std::getline(in, part, separator))
-        parts.push_back(part);
-    return parts;
-}
-
 // Commands, fields separated by tabs:
 //   book NAME SHEET|SHEET...   open a workbook with these worksheets
 //   file PATH SHEET|SHEET...   a file that Workbooks.Open finds
 //   close NAME                 the user closes a workbook
 //   rename BOOK SHEET NEW      the user renames a worksheet
+//   canceldelete               the user cancels the next Delete
+//   busy MS                    the user edits a cell for MS milliseconds
+//   userquit                   the user quits Excel (it hides, and ends
+//                              once no client holds a reference)
+//   references                 "application N objects M": the external
+//                              connections to the Application and the
+//                              other objects clients hold
+//   pid                        this process's id
 //   state                      the whole model (MemorySpreadsheet::describe)
 //   log                        the call log, one entry per line
 //   clearlog                   empties the call log
@@ -659,6 +796,25 @@ std::string script(const std::string& command)
         sheet->name = f[3];
         return "OK";
     }
+    if (f[0] == "busy" && f.size() == 2) {
+        busyUntil = GetTickCount64() + std::stoull(f[1]);
+        return "OK";
+    }
+    if (f[0] == "userquit" && f.size() == 1) {
+        model->visible = false;
+        quitting = true;
+        endWhenUnheld();
+        return "OK";
+    }
+    if (f[0] == "references" && f.size() == 1)
+        return "application " + std::to_string(applicationConnections.load()) + " objects " +
+               std::to_string(liveObjects.load() - 2);
+    if (f[0] == "pid" && f.size() == 1)
+        return std::to_string(GetCurrentProcessId());
+    if (f[0] == "canceldelete" && f.size() == 1) {
+        cancelNextDelete = true;
+        return "OK";
+    }
     if (f[0] == "state" && f.size() == 1)
         return model->describe();
     if (f[0] == "log" && f.size() == 1) {
@@ -673,6 +829,22 @@ std::string script(const std::string& command)
     }
     throw AutomationError(AutomationFailure::Refused, "StandInScript: unknown command " + command);
 }
+
+// The tests' own way in, beside Excel's: its references are no client's of
+// Excel and keep nothing alive.
+class Control : public Object {
+public:
+    Control()
+    {
+        add(0x10001, L"StandInDelay", Put, [](const Arguments& a, VARIANT&) {
+            delayMs = a.put(VT_I4).lVal;
+        });
+        add(0x10002, L"StandInScript", Method, [](const Arguments& a, VARIANT& r) {
+            a.expectCount(1);
+            setText(r, script(a.text(0)));
+        });
+    }
+};
 
 // Hands out the one Application to every CoCreateInstance.
 class Factory : public IClassFactory {
@@ -715,10 +887,14 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int)
     mainThread = GetCurrentThreadId();
     if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)))
         return 1;
+    static BusyFilter filter;
+    CoRegisterMessageFilter(&filter, nullptr);
 
     model = MemorySpreadsheet::create();
+    startedByCom = byCom;
     auto* application = new Application(byCom ? model->Launch() : model->AttachRunning());
     theApplication = application;
+    auto* control = new Control;
     model->log.clear();
 
     Factory factory(application);
@@ -727,8 +903,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int)
         FAILED(CoRegisterClassObject(CLSID_StandIn, &factory, CLSCTX_LOCAL_SERVER,
                                      REGCLS_MULTIPLEUSE, &classCookie)))
         return 1;
-    DWORD runningCookie = 0;
-    if (FAILED(RegisterActiveObject(application, CLSID_StandIn, ACTIVEOBJECT_STRONG, &runningCookie)))
+    // Excel's entry in the running object table keeps nothing alive.
+    DWORD runningCookie = 0, controlCookie = 0;
+    if (FAILED(RegisterActiveObject(static_cast<IDispatch*>(application), CLSID_StandIn,
+                                    ACTIVEOBJECT_WEAK, &runningCookie)) ||
+        FAILED(RegisterActiveObject(control, CLSID_StandInControl, ACTIVEOBJECT_STRONG,
+                                    &controlCookie)))
         return 1;
 
     MSG message;
@@ -738,8 +918,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int)
     }
 
     RevokeActiveObject(runningCookie, nullptr);
+    RevokeActiveObject(controlCookie, nullptr);
     if (classCookie != 0)
         CoRevokeClassObject(classCookie);
+    control->Release();
     application->Release();
     CoUninitialize();
     return 0;

@@ -92,6 +92,26 @@ void endAll()
     CloseHandle(snapshot);
 }
 
+void quitAll()
+{
+    // One stand-in at a time answers; a few at most are left by a test.
+    for (int left = 3; left > 0; --left) {
+        IUnknown* running = nullptr;
+        if (FAILED(GetActiveObject(CLSID_StandInControl, nullptr, &running)))
+            break;
+        running->Release();
+        try {
+            Server excel{Server::Attach{}};
+            excel.script("userquit");
+            if (!excel.ends(std::chrono::seconds(10)))
+                excel.kill();
+        } catch (const std::runtime_error&) {
+            break;
+        }
+    }
+    endAll();
+}
+
 Server::Server()
 {
     std::wstring command = L"\"" + besideThisProgram(L"excel_standin.exe") + L"\" /Running";
@@ -104,12 +124,23 @@ Server::Server()
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     processId = process.dwProcessId;
+    connect(std::chrono::seconds(20));
+}
 
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (application == nullptr) {
+Server::Server(Attach)
+{
+    // One that COM started registers itself just after it serves its class.
+    connect(std::chrono::seconds(2));
+    processId = DWORD(std::stoul(script("pid")));
+}
+
+void Server::connect(std::chrono::milliseconds patience)
+{
+    const auto deadline = std::chrono::steady_clock::now() + patience;
+    while (control == nullptr) {
         IUnknown* running = nullptr;
-        if (SUCCEEDED(GetActiveObject(CLSID_StandIn, nullptr, &running))) {
-            running->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&application));
+        if (SUCCEEDED(GetActiveObject(CLSID_StandInControl, nullptr, &running))) {
+            running->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&control));
             running->Release();
         } else if (std::chrono::steady_clock::now() > deadline) {
             throw std::runtime_error("the stand-in did not come up");
@@ -121,9 +152,19 @@ Server::Server()
 
 Server::~Server()
 {
-    if (application != nullptr)
-        application->Release();
+    if (control != nullptr)
+        control->Release();
     kill();
+}
+
+bool Server::ends(std::chrono::milliseconds within)
+{
+    const HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, processId);
+    if (process == nullptr)
+        return true;
+    const bool ended = WaitForSingleObject(process, DWORD(within.count())) == WAIT_OBJECT_0;
+    CloseHandle(process);
+    return ended;
 }
 
 std::string Server::script(const std::string& command)
@@ -132,7 +173,7 @@ std::string Server::script(const std::string& command)
     argument.vt = VT_BSTR;
     const std::wstring text = wide(command);
     argument.bstrVal = SysAllocStringLen(text.data(), UINT(text.size()));
-    VARIANT result = invoke(application, scriptMember, DISPATCH_METHOD, &argument);
+    VARIANT result = invoke(control, scriptMember, DISPATCH_METHOD, &argument);
     SysFreeString(argument.bstrVal);
     std::string answer = result.vt == VT_BSTR ? narrow(result.bstrVal, SysStringLen(result.bstrVal)) : "";
     VariantClear(&result);
@@ -144,7 +185,7 @@ void Server::delayNextCall(int milliseconds)
     VARIANT argument;
     argument.vt = VT_I4;
     argument.lVal = milliseconds;
-    invoke(application, delayMember, DISPATCH_PROPERTYPUT, &argument);
+    invoke(control, delayMember, DISPATCH_PROPERTYPUT, &argument);
 }
 
 void Server::kill()

@@ -15,11 +15,11 @@
 
 using namespace tonvale;
 
-TEST(SettingsPath, BesideTheProgramWhenItsFolderIsWritableElseInTheApplicationData)
+TEST(SettingsPath, BesideAPortableProgramElseInTheApplicationData)
 {
     struct Case {
         const char* executable;
-        bool writable;
+        bool portable;
         const char* expected;
     };
     const char* appData = "C:\\users\\u\\AppData\\Roaming";
@@ -33,8 +33,39 @@ TEST(SettingsPath, BesideTheProgramWhenItsFolderIsWritableElseInTheApplicationDa
         {"", true, "C:\\users\\u\\AppData\\Roaming\\Tonvale\\Tonvale.INI"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(settingsPathFor(c.executable, c.writable, appData), c.expected)
-            << c.executable << " writable " << c.writable;
+        EXPECT_EQ(settingsPathFor(c.executable, c.portable, appData), c.expected)
+            << c.executable << " portable " << c.portable;
+}
+
+// An installed program keeps one settings file however it is started: an
+// administrator (and anyone under Wine) may write to Program Files.
+TEST(SettingsPath, AnInstalledProgramIsNeverPortable)
+{
+    const std::vector<std::string> programFiles = {"C:\\Program Files", "C:\\Program Files (x86)\\"};
+    struct Case {
+        const char* folder;
+        bool writable;
+        bool marked;
+        bool portable;
+    };
+    const Case cases[] = {
+        {"C:\\Tonvale", true, false, true},
+        {"D:\\測定\\ソフト", true, false, true},
+        {"C:\\Tonvale", false, false, false},
+        {"C:\\Program Files\\Tonvale", true, false, false},
+        {"c:\\program files\\tonvale", true, false, false},
+        {"C:/Program Files/Tonvale/", true, false, false},
+        {"C:\\Program Files (x86)\\Tonvale", true, false, false},
+        {"C:\\Program Files\\Tonvale\\..\\..\\Tonvale", true, false, true},
+        // Only a folder below it, not one whose name begins the same.
+        {"C:\\Program Files Tonvale", true, false, true},
+        // Installed elsewhere: the installer's mark.
+        {"D:\\Apps\\Tonvale", true, true, false},
+        {"", true, false, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(portableFolder(c.folder, c.writable, c.marked, programFiles), c.portable)
+            << c.folder << " writable " << c.writable << " marked " << c.marked;
 }
 
 TEST(SettingsPath, TheBuildTreeIsAPortableLayout)

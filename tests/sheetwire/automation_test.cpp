@@ -513,7 +513,9 @@ TEST_F(CExcelTest, WithoutARunningApplicationTheCellOperationsReturnZeroSilently
         EXPECT_EQ(operation(), 0);
 }
 
-TEST_F(CExcelTest, PositionsBeyondTheCollectionsRaiseAndLeaveTheHandleBound)
+// An application is kept alive by every reference held on it: an operation
+// left by its error holds none.
+TEST_F(CExcelTest, PositionsBeyondTheCollectionsRaiseAndLetGoOfTheApplication)
 {
     openTwoWorkbooks();
     const int values[] = {1};
@@ -530,7 +532,7 @@ TEST_F(CExcelTest, PositionsBeyondTheCollectionsRaiseAndLeaveTheHandleBound)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         EXPECT_THROW(c.operation(), AutomationError);
-        EXPECT_EQ(spreadsheet->liveHandles, 1);
+        EXPECT_EQ(spreadsheet->liveHandles, 0);
     }
     try {
         automation.SetCellAutoWidth(1, 1, 1, 1, 1, 4);
@@ -566,7 +568,7 @@ TEST_F(CExcelTest, AddingAWorkbookStartsTheApplicationWhenNeeded)
     EXPECT_TRUE(spreadsheet->running);
     EXPECT_TRUE(spreadsheet->visible);
     EXPECT_EQ(spreadsheet->workbookNames(), (std::vector<std::string>{"Book1"}));
-    EXPECT_EQ(spreadsheet->liveHandles, 1) << "left bound until the next binding";
+    EXPECT_EQ(spreadsheet->liveHandles, 0) << "nothing keeps the application between operations";
 
     EXPECT_EQ(automation.AddWorkbook(), 1);
     EXPECT_EQ(spreadsheet->workbookNames(), (std::vector<std::string>{"Book1", "Book2"}));

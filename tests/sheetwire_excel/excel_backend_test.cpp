@@ -9,13 +9,18 @@
 #include "ChooseWorksheet.h"
 #include "GuiTest.h"
 #include "StandInClient.h"
+#include "TempDir.h"
 
 #include "sheetwire/Automation.h"
 #include "sheetwire/CExcel.h"
+#include "sheetwire/CExcelAutomation.h"
 #include "sheetwire/ExcelBackend.h"
 #include "sheetwire/MemorySpreadsheet.h"
+#include "sheetwire/SelectWorksheetDlg.h"
 
 #include <wx/app.h>
+#include <wx/filedlg.h>
+#include <wx/treectrl.h>
 
 #include <chrono>
 #include <clocale>
@@ -43,7 +48,7 @@ protected:
     void TearDown() override
     {
         sheetwire::setAutomationBackend(nullptr);
-        standin::endAll();
+        standin::quitAll();
     }
 
     std::shared_ptr<sheetwire::ExcelBackend> backend = std::make_shared<sheetwire::ExcelBackend>();
@@ -107,7 +112,114 @@ std::string objectCalls(const std::vector<std::string>& log)
     return calls;
 }
 
+// The workbooks the dialog's tree shows, in order.
+std::vector<std::string> shownWorkbooks(CSelectWorksheetDlg& dlg)
+{
+    auto& tree = *wxStaticCast(dlg.FindWindow(CSelectWorksheetDlg::Tree), wxTreeCtrl);
+    std::vector<std::string> names;
+    wxTreeItemIdValue books;
+    for (auto book = tree.GetFirstChild(tree.GetRootItem(), books); book.IsOk();
+         book = tree.GetNextChild(tree.GetRootItem(), books))
+        names.push_back(tree.GetItemText(book).utf8_string());
+    return names;
+}
+
+// The operator quits the Excel that runs; with no reference held on it, it
+// ends.
+void quitExcel()
+{
+    standin::Server excel{standin::Server::Attach{}};
+    excel.script("userquit");
+    EXPECT_TRUE(excel.ends(10s)) << "a reference kept the Excel its user quit alive";
+}
+
+ExpectDialog<wxFileDialog> chooseFile(const std::string& path)
+{
+    return ExpectDialog<wxFileDialog>([path](wxFileDialog& chooser) {
+        chooser.SetPath(wxString::FromUTF8(path));
+        return wxID_OK;
+    });
+}
+
 } // namespace
+
+// The dialog runs on the program's UI thread, and so do the calls its
+// buttons make into an Excel they may have had to start.
+TEST_F(ExcelBackendTest, NewAndOpenInTheDialogWorkWithAndWithoutAnExcelRunning)
+{
+    TempDir files;
+    // The stand-in opens a file on the disk as a workbook of the worksheets
+    // named in its lines.
+    files.write("shade.xlsx", "Data\r\nNotes\r\n");
+    const std::string path = files.path("shade.xlsx");
+    const struct {
+        bool running;
+        bool openFirst;
+    } cases[] = {{false, false}, {false, true}, {true, false}, {true, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.running ? "an Excel running" : "no Excel running") +
+                     (c.openFirst ? ", 開く... first" : ", 新規作成 first"));
+        std::optional<standin::Server> excel;
+        std::vector<std::string> expected;
+        if (c.running) {
+            excel.emplace();
+            excel->script("book\tBook1\tSheet1");
+            expected.push_back("Book1");
+        }
+        const auto pressNew = [&](CSelectWorksheetDlg& dlg) {
+            press(dlg, CSelectWorksheetDlg::NewButton);
+            expected.push_back(c.running ? "Book2" : "Book1");
+            EXPECT_EQ(shownWorkbooks(dlg), expected);
+        };
+        const auto pressOpen = [&](CSelectWorksheetDlg& dlg) {
+            press(dlg, CSelectWorksheetDlg::OpenButton);
+            expected.push_back("shade.xlsx");
+            EXPECT_EQ(shownWorkbooks(dlg), expected);
+        };
+        CExcel workbooks;
+        // Any error box fails the test.
+        wxTEST_DIALOG(workbooks.OpenSelectWorksheetDlg(),
+                      ExpectDialog<CSelectWorksheetDlg>([&](CSelectWorksheetDlg& dlg) {
+                          EXPECT_EQ(shownWorkbooks(dlg), expected);
+                          if (c.openFirst) {
+                              pressOpen(dlg);
+                              pressNew(dlg);
+                          } else {
+                              pressNew(dlg);
+                              pressOpen(dlg);
+                          }
+                          return wxID_CANCEL;
+                      }),
+                      chooseFile(path));
+        quitExcel();
+    }
+}
+
+// An error Excel raises in a step of the dialog ends in the dialog's
+// message, and the dialog goes on.
+TEST_F(ExcelBackendTest, AFailingStepOfTheDialogEndsInItsMessage)
+{
+    TempDir files;
+    const std::string missing = files.path("missing.xlsx");
+    for (const bool running : {false, true}) {
+        SCOPED_TRACE(running ? "an Excel running" : "no Excel running");
+        std::optional<standin::Server> excel;
+        if (running)
+            excel.emplace();
+        CExcel workbooks;
+        wxTEST_DIALOG(workbooks.OpenSelectWorksheetDlg(),
+                      ExpectDialog<CSelectWorksheetDlg>([&](CSelectWorksheetDlg& dlg) {
+                          press(dlg, CSelectWorksheetDlg::OpenButton);
+                          EXPECT_TRUE(shownWorkbooks(dlg).empty());
+                          press(dlg, CSelectWorksheetDlg::NewButton);
+                          EXPECT_EQ(shownWorkbooks(dlg), std::vector<std::string>{"Book1"});
+                          return wxID_CANCEL;
+                      }),
+                      chooseFile(missing),
+                      ExpectMessage("「" + missing + "」を開くことができませんでした。"));
+        quitExcel();
+    }
+}
 
 TEST_F(ExcelBackendTest, WritesWhatTheInMemoryBackendWritesWithTheSameCalls)
 {
@@ -255,6 +367,108 @@ TEST_F(ExcelBackendTest, AnExcelThatDiesFailsTheNextCallAndTheOneUnderWay)
         killer.join();
         EXPECT_LT(std::chrono::steady_clock::now() - start, 4500ms) << "waited for the dead call";
     }
+}
+
+// While its user edits a cell Excel refuses every call: a call waits for it,
+// the program repainting meanwhile, up to the backend's bound; then it fails
+// as Busy, with a message of its own, and nothing of it is written.
+TEST_F(ExcelBackendTest, ACallWaitsForABusyExcelUpToItsBound)
+{
+    standin::Server excel;
+    excel.script("book\tBook1\tSheet1");
+    sheetwire::setAutomationBackend(std::make_shared<sheetwire::ExcelBackend>(3s));
+    CExcel workbooks;
+    wxTEST_DIALOG(EXPECT_EQ(workbooks.OpenSelectWorksheetDlg(), 1), chooseWorksheet("Book1", "Sheet1"));
+
+    excel.script("busy\t1500");
+    EXPECT_EQ(workbooks.SetValue(7, 1, 1, 1, 1, 0), 1);
+    EXPECT_NE(excel.state().find("cell 1,1 int 7 "), std::string::npos) << excel.state();
+
+    excel.script("busy\t8000");
+    const auto start = std::chrono::steady_clock::now();
+    try {
+        workbooks.SetValue(8, 1, 2, 1, 1, 0);
+        ADD_FAILURE() << "a write into a busy Excel succeeded";
+    } catch (const AutomationError& e) {
+        EXPECT_EQ(e.failure(), sheetwire::AutomationFailure::Busy) << e.detail();
+        EXPECT_EQ(std::string(e.what()),
+                  "Excel が応答しません。Excel でセルを編集中か、Excel のダイアログが開いています。\n"
+                  "Excel でセルの編集を終えるかダイアログを閉じてから、もう一度操作してください。");
+    }
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 3s) << "gave up before the bound";
+    excel.script("busy\t0");
+    EXPECT_EQ(excel.state().find("cell 1,2 "), std::string::npos) << excel.state();
+    EXPECT_EQ(workbooks.SetValue(8, 1, 2, 1, 1, 0), 1) << "Excel answers again";
+}
+
+// COM keeps an Excel alive while any reference to it is held: after every
+// operation, failed ones and a refresh of the dialog with no workbook open
+// included, Tonvale holds none, and an Excel its user quits ends.
+TEST_F(ExcelBackendTest, NoReferenceToExcelIsKeptBetweenOperations)
+{
+    const std::string none = "application 0 objects 0";
+    standin::Server excel;
+    EXPECT_EQ(excel.references(), none);
+    CExcel workbooks;
+    wxTEST_DIALOG(workbooks.OpenSelectWorksheetDlg(),
+                  ExpectDialog<CSelectWorksheetDlg>([&](CSelectWorksheetDlg& dlg) {
+                      EXPECT_EQ(excel.references(), none) << "opened with no workbook";
+                      press(dlg, CSelectWorksheetDlg::RefreshButton);
+                      EXPECT_EQ(excel.references(), none) << "refreshed with no workbook";
+                      press(dlg, CSelectWorksheetDlg::NewButton);
+                      EXPECT_EQ(excel.references(), none) << "after 新規作成";
+                      return wxID_CANCEL;
+                  }));
+    wxTEST_DIALOG(EXPECT_EQ(workbooks.OpenSelectWorksheetDlg(), 1), chooseWorksheet("Book1", "Sheet1"));
+    EXPECT_EQ(excel.references(), none) << "after a selection";
+    EXPECT_EQ(workbooks.SetValue(1, 1, 1, 1, 1, 1), 1);
+    const double values[] = {1.5, 2.5};
+    EXPECT_EQ(workbooks.SetArrayValue(values, 2, 1, 2, 1, 1, 0, 1), 1);
+    EXPECT_EQ(workbooks.GetCellActiveRow(1, 1), 2);
+    EXPECT_EQ(excel.references(), none) << "after writes";
+    // Positions Excel does not hold: its error leaves the operation.
+    EXPECT_THROW(workbooks.SetArrayValue(values, 2, 1, 2, 1, 9, 0, 0), AutomationError);
+    EXPECT_THROW(workbooks.SetCellFont(1, 1, 1, 1, 3, 1, 5), AutomationError);
+    EXPECT_EQ(excel.references(), none) << "after failures";
+
+    // The operator quits Excel while Tonvale runs.
+    excel.script("userquit");
+    EXPECT_TRUE(excel.ends(10s)) << "a reference kept the Excel its user quit alive";
+}
+
+// An Excel that COM started for a client ends with the client's last
+// reference, unless it was made visible: then its user has it.
+TEST_F(ExcelBackendTest, AnExcelStartedByComEndsWithItsLastReferenceUnlessShown)
+{
+    for (const bool shown : {false, true}) {
+        SCOPED_TRACE(shown ? "shown" : "hidden");
+        auto started = backend->Launch();
+        ASSERT_NE(started, nullptr);
+        EXPECT_EQ(started->Workbooks()->Count(), 0);
+        if (shown)
+            started->PutVisible(true);
+        standin::Server excel{standin::Server::Attach{}};
+        started.reset();
+        EXPECT_EQ(excel.ends(shown ? 1s : 10s), !shown);
+        if (shown) {
+            excel.script("userquit");
+            EXPECT_TRUE(excel.ends(10s)) << "its user quit it";
+        }
+    }
+}
+
+// Excel asks before it deletes a worksheet; the user's Cancel is no
+// deletion.
+TEST_F(ExcelBackendTest, ACancelledDeleteReturns0AndKeepsTheWorksheet)
+{
+    standin::Server excel;
+    excel.script("book\tBook1\tSheet1|Sheet2|Sheet3");
+    CExcelAutomation automation;
+    excel.script("canceldelete");
+    EXPECT_EQ(automation.DeleteWorksheet("Book1", "Sheet2"), 0);
+    EXPECT_NE(excel.state().find("worksheet Sheet2"), std::string::npos) << excel.state();
+    EXPECT_EQ(automation.DeleteWorksheet("Book1", "Sheet2"), 1);
+    EXPECT_EQ(excel.state().find("worksheet Sheet2"), std::string::npos) << excel.state();
 }
 
 TEST_F(ExcelBackendTest, AWorkbookIsKnownByItsFileAndANewOneByItsExcel)

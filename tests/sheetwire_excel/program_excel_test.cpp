@@ -19,6 +19,8 @@
 
 #include <wx/choice.h>
 
+#include <cstdlib>
+#include <map>
 #include <optional>
 
 using namespace tonvale;
@@ -113,6 +115,54 @@ TEST_F(ProgramExcelTest, MeasurementsLandInExcelAsInTheModelUntilExcelIsGone)
     wxTEST_DIALOG(main->measure(), ExpectMessage(message140));
     EXPECT_EQ(main->destinationList()->GetSelection(), 0);
     EXPECT_EQ(main->settings().getInt("Mes_Num"), 4);
+}
+
+// How many cells each row of the workbooks holds, from the stand-in's state.
+std::map<int, int> cellsByRow(const std::string& state)
+{
+    std::map<int, int> rows;
+    for (std::size_t at = state.find("    cell "); at != std::string::npos;
+         at = state.find("    cell ", at + 1)) {
+        const std::size_t comma = state.find(',', at);
+        ++rows[std::atoi(state.c_str() + comma + 1)];
+    }
+    return rows;
+}
+
+// While the operator edits a cell in Excel, a measurement waits for it;
+// one that waits beyond the bound ends in the busy message, with the
+// destination still chosen and nothing written or counted.
+TEST_F(ProgramExcelTest, ABusyExcelIsWaitedForAndNeverCountsAsAGoneDestination)
+{
+    standin::Server excel;
+    excel.script("book\tBook1\tSheet1");
+    excel.script("book\t結果.xls\t測定|Sheet2");
+    sheetwire::setAutomationBackend(std::make_shared<sheetwire::ExcelBackend>(std::chrono::seconds(3)));
+    measureASession();
+    const auto before = cellsByRow(excel.state());
+    ASSERT_FALSE(before.empty());
+
+    excel.script("busy\t1500");
+    main->measure();
+    const std::string afterWait = excel.state();
+    // One more row, whole: as many cells as the session's last row.
+    auto after = cellsByRow(afterWait);
+    ASSERT_EQ(after.size(), before.size() + 1) << afterWait;
+    EXPECT_EQ(after.rbegin()->second, before.rbegin()->second) << afterWait;
+    EXPECT_EQ(main->settings().getInt("Mes_Num"), 5);
+    EXPECT_EQ(main->destinationList()->GetSelection(), 1);
+
+    excel.script("busy\t8000");
+    try {
+        main->measure();
+        ADD_FAILURE() << "a measurement into a busy Excel went through";
+    } catch (const sheetwire::AutomationError& e) {
+        EXPECT_EQ(e.failure(), sheetwire::AutomationFailure::Busy) << e.detail();
+    }
+    EXPECT_EQ(main->destinationList()->GetSelection(), 1) << "the destination stays chosen";
+    EXPECT_EQ(main->settings().getInt("Mes_Num"), 5) << "nothing counted as written";
+    excel.script("busy\t0");
+    EXPECT_EQ(excel.state(), afterWait) << "nothing written";
 }
 
 } // namespace

@@ -58,6 +58,10 @@ enum class AutomationFailure {
     // A file the application could not open as a workbook; the subject is
     // the file.
     CannotOpen,
+    // The application kept refusing calls for as long as a call waits for it
+    // (its user editing a cell, one of its dialogs open). It is still there,
+    // and so is the destination.
+    Busy,
     // Anything else the application refused.
     Refused,
 };
@@ -117,7 +121,9 @@ class SHEETWIRE_EXPORT AutomationWorksheet {
 public:
     virtual ~AutomationWorksheet();
     virtual void Activate() = 0;
-    virtual void Delete() = 0;
+    // False when the user answered the application's confirmation with
+    // Cancel, and the worksheet stays.
+    virtual bool Delete() = 0;
     virtual std::string Name() = 0;
     // The rectangle between two corner cells given as A1 references.
     virtual std::unique_ptr<AutomationRange> Range(const std::string& cell1,

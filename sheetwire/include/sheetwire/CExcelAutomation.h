@@ -73,7 +73,8 @@ public:
 
     // 1 when the application runs and the selected workbook (by its name and
     // identity) and worksheet (by its name) are still at these positions;
-    // 0 otherwise. No message; an error of the application counts as 0.
+    // 0 otherwise. No message; an error of the application counts as 0,
+    // except that a busy application's (AutomationFailure::Busy) leaves it.
     int IsTargetAvailable(std::int32_t workbookIndex, std::int32_t worksheetIndex);
 
     const std::string& workbookName() const { return m_workbookName; }
