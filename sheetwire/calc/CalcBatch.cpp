@@ -437,6 +437,14 @@ public:
     {
     }
 
+    std::string Address() override
+    {
+        document->ensureOpen("Range.Address");
+        if (entireColumns)
+            return immediate()->Address();
+        return excelAddress(area.firstColumn, area.firstRow, area.lastColumn, area.lastRow);
+    }
+
     void AutoFit() override
     {
         if (!entireColumns)
@@ -475,6 +483,14 @@ public:
         if (entireColumns)
             return immediate()->Font();
         return std::make_unique<BatchFont>(batch, document, area);
+    }
+
+    std::string Formula() override
+    {
+        batch->flush();
+        return worksheet()
+            ->Range(reference(area.firstColumn, area.firstRow), reference(area.firstColumn, area.firstRow))
+            ->Formula();
     }
 
     void PutHorizontalAlignment(std::int16_t alignment) override
@@ -535,11 +551,16 @@ private:
     std::unique_ptr<AutomationRange> immediate()
     {
         batch->flush();
-        const auto worksheet = makeWorksheets(session, document)->Item(static_cast<std::int16_t>(area.sheet));
-        return worksheet
+        return worksheet()
             ->Range(reference(area.firstColumn, area.firstRow),
                     reference(area.lastColumn, area.lastRow))
             ->EntireColumn();
+    }
+
+    // The sheet in the immediate model.
+    std::unique_ptr<AutomationWorksheet> worksheet()
+    {
+        return makeWorksheets(session, document)->Item(static_cast<std::int16_t>(area.sheet));
     }
 
     static std::string reference(sal_Int32 column, sal_Int32 row)
@@ -601,6 +622,13 @@ public:
             Area{index, std::min(column1, column2), std::min(row1, row2), std::max(column1, column2),
                  std::max(row1, row2)},
             false);
+    }
+
+    // Asked of the office, after what is held back.
+    std::unique_ptr<AutomationRange> UsedRange() override
+    {
+        batch->flush();
+        return makeWorksheets(session, document)->Item(static_cast<std::int16_t>(index))->UsedRange();
     }
 
     const Document& workbook() const { return document; }
