@@ -48,6 +48,9 @@ public:
     std::int32_t worksheetIndex() const { return worksheetIndex_; }
 
     std::int32_t nextRow() const { return nextRow_; }
+    // The first row below what the remembered worksheet already holds (1 when
+    // it is empty), where a destination newly written to starts.
+    std::int32_t firstFreeRow();
     // Takes the last row written; the next row is the one below it.
     void setNextRow(std::int32_t lastRow) { nextRow_ = lastRow + 1; }
 

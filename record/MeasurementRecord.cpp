@@ -310,7 +310,8 @@ bool MeasurementRecord::writeToSpreadsheet(bool unchanged, int dataType)
     }
 
     if (number == 1 || !same) {
-        if (!writeSheetTitles(1, 1, dataType))
+        // Below whatever the worksheet holds already, never over it.
+        if (!writeSheetTitles(1, spreadsheet->firstFreeRow(), dataType))
             return false;
     } else if (layoutChanged(unchanged, dataType)) {
         if (!writeSheetTitles(1, spreadsheet->nextRow(), dataType))
