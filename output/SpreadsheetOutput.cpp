@@ -135,7 +135,12 @@ bool SpreadsheetOutput::setCellFont(std::int32_t column1, std::int32_t row1, std
     try {
         return excel->SetCellFont(column1, row1, column2, row2, workbookIndex, worksheetIndex,
                                   colorIndex) != 0;
-    } catch (const sheetwire::AutomationError&) {
+    } catch (const sheetwire::AutomationError& error) {
+        // A cell the operator is still typing into is no sign of a
+        // destination gone: the destination stays, and the operator hears
+        // why nothing was written.
+        if (error.failure() == sheetwire::AutomationFailure::Busy)
+            throw;
         return false;
     }
 }

@@ -83,7 +83,9 @@ public:
                         std::int32_t row2, std::int32_t workbookIndex,
                         std::int32_t worksheetIndex, std::int32_t colorIndex,
                         std::int32_t pattern);
-    // False also when the application raises an error during the call.
+    // False also when the application raises an error during the call,
+    // except for a cell being edited (AutomationFailure::Busy), which
+    // leaves as the error.
     bool setCellFont(std::int32_t column1, std::int32_t row1, std::int32_t column2,
                      std::int32_t row2, std::int32_t workbookIndex, std::int32_t worksheetIndex,
                      std::int32_t colorIndex);

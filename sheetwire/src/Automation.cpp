@@ -18,6 +18,7 @@ int messageOf(AutomationFailure failure)
     case AutomationFailure::NoSuchItem: return 1007;
     case AutomationFailure::NeverSaved: return 1008;
     case AutomationFailure::CannotOpen: return 1009;
+    case AutomationFailure::Busy: return 1011;
     case AutomationFailure::Refused: break;
     }
     return 1010;

@@ -58,6 +58,9 @@ enum class AutomationFailure {
     // A file the application could not open as a workbook; the subject is
     // the file.
     CannotOpen,
+    // The user is editing a cell, and the application takes no call until
+    // the edit ends.
+    Busy,
     // Anything else the application refused.
     Refused,
 };
