@@ -48,6 +48,9 @@ public:
     std::int32_t worksheetIndex() const { return worksheetIndex_; }
 
     std::int32_t nextRow() const { return nextRow_; }
+    // The first row below what the remembered worksheet already holds (1 when
+    // it is empty), where a destination newly written to starts.
+    std::int32_t firstFreeRow();
     // Takes the last row written; the next row is the one below it.
     void setNextRow(std::int32_t lastRow) { nextRow_ = lastRow + 1; }
 
@@ -80,7 +83,9 @@ public:
                         std::int32_t row2, std::int32_t workbookIndex,
                         std::int32_t worksheetIndex, std::int32_t colorIndex,
                         std::int32_t pattern);
-    // False also when the application raises an error during the call.
+    // False also when the application raises an error during the call,
+    // except for a cell being edited (AutomationFailure::Busy), which
+    // leaves as the error.
     bool setCellFont(std::int32_t column1, std::int32_t row1, std::int32_t column2,
                      std::int32_t row2, std::int32_t workbookIndex, std::int32_t worksheetIndex,
                      std::int32_t colorIndex);

@@ -320,7 +320,8 @@ bool MeasurementRecord::writeToSpreadsheet(bool unchanged, int dataType)
     output.result = OutputResult::Failed;
 
     if (number == 1 || !same) {
-        if (!writeSheetTitles(1, 1, dataType))
+        // Below whatever the worksheet holds already, never over it.
+        if (!writeSheetTitles(1, spreadsheet->firstFreeRow(), dataType))
             return false;
     } else if (layoutChanged(OutputSpreadsheet, unchanged, dataType)) {
         if (!writeSheetTitles(1, spreadsheet->nextRow(), dataType))

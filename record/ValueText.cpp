@@ -11,9 +11,37 @@ bool isSpace(char c)
     return c == ' ' || (c >= '\t' && c <= '\r');
 }
 
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
 bool isHexDigit(char c)
 {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+    return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+// The end of the hexadecimal number (after its "0x") that strtod reads:
+// from_chars also takes "p+-3" as an exponent, where strtod stops before the
+// "p" because the exponent's digits must follow its one sign.
+const char* hexNumberEnd(const char* first, const char* last)
+{
+    const char* end = first;
+    while (end < last && isHexDigit(*end))
+        ++end;
+    if (end < last && *end == '.')
+        for (++end; end < last && isHexDigit(*end);)
+            ++end;
+    if (end == last || (*end != 'p' && *end != 'P'))
+        return end;
+    const char* exponent = end + 1;
+    if (exponent < last && (*exponent == '+' || *exponent == '-'))
+        ++exponent;
+    if (exponent == last || !isDigit(*exponent))
+        return end;
+    while (exponent < last && isDigit(*exponent))
+        ++exponent;
+    return exponent;
 }
 
 } // namespace
@@ -39,6 +67,7 @@ double valueOf(std::string_view text)
         (isHexDigit(first[2]) || (first[2] == '.' && last - first > 3 && isHexDigit(first[3])))) {
         format = std::chars_format::hex;
         first += 2;
+        last = hexNumberEnd(first, last);
     }
     double value = 0.0;
     const auto result = std::from_chars(first, last, value, format);

@@ -22,6 +22,7 @@ struct CalcBackend::State {
     std::string profileUrl;
     std::string pipeName;
     bool batched = true;
+    std::chrono::milliseconds cellEditWait{};
     std::chrono::steady_clock::time_point attachFailedUntil;
     std::chrono::steady_clock::time_point launchFailedUntil;
     // Worked out when first needed: the default profile's location comes
@@ -65,7 +66,8 @@ struct CalcBackend::State {
 
     std::shared_ptr<AutomationApplication> application() const
     {
-        return batched ? calc::makeBatchedApplication(session) : calc::makeApplication(session);
+        return batched ? calc::makeBatchedApplication(session, cellEditWait)
+                       : calc::makeApplication(session);
     }
 
     // Starts soffice asking the office of our profile to accept us: it
@@ -101,6 +103,7 @@ struct CalcBackend::State {
 CalcBackend::CalcBackend(CalcOffice office) : state(std::make_unique<State>())
 {
     state->batched = office.batched;
+    state->cellEditWait = office.cellEditWait;
     state->profileUrl = std::move(office.profileUrl);
     state->pipeName = office.pipeName.empty() ? "tonvale_" + std::to_string(getuid())
                                               : std::move(office.pipeName);

@@ -17,13 +17,18 @@
 #include <com/sun/star/table/XColumnRowRange.hpp>
 #include <com/sun/star/table/XTableColumns.hpp>
 
+#include <wx/app.h>
+#include <wx/utils.h>
+
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <map>
 #include <optional>
 #include <string>
+#include <thread>
 #include <utility>
 #include <variant>
 #include <vector>
@@ -115,9 +120,45 @@ double numberOf(const CellValue& value)
     return std::get<double>(value);
 }
 
+// Waits while the user types into a cell of one of the documents, the
+// program's windows repainting under the wait cursor; raises
+// AutomationFailure::Busy when an edit outlasts the bound.
+void awaitNoCellEdit(Session& session, const std::vector<Document>& documents,
+                     std::chrono::milliseconds bound)
+{
+    const auto editing = [&] {
+        return std::any_of(documents.begin(), documents.end(), [&](const Document& document) {
+            return officeCall("Application.Flush", [&] {
+                const auto controller = document->model()->getCurrentController();
+                return controller.is() && session.editingCell(controller);
+            });
+        });
+    };
+    if (!editing())
+        return;
+    const bool responsive = wxTheApp != nullptr && wxIsMainThread();
+    std::optional<wxBusyCursor> wait;
+    if (responsive)
+        wait.emplace();
+    const auto giveUp = std::chrono::steady_clock::now() + bound;
+    do {
+        if (std::chrono::steady_clock::now() >= giveUp)
+            throw AutomationError(AutomationFailure::Busy,
+                                  "Application.Flush: a cell of the workbook is being edited");
+        if (responsive)
+            wxSafeYield(nullptr, true);
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    } while (editing());
+}
+
 // What one Application handle has been told and not yet delivered.
 class Batch {
 public:
+    Batch(std::shared_ptr<Session> session, std::chrono::milliseconds cellEditWait)
+        : session(std::move(session)), cellEditWait(cellEditWait)
+    {
+    }
+
     void put(const Document& document, const Area& area, const CellValue& value)
     {
         for (sal_Int32 row = area.firstRow; row <= area.lastRow; ++row)
@@ -173,6 +214,23 @@ public:
         selection.reset();
         fits.clear();
         ranges.clear();
+
+        // A value written into a document while its user types into a cell
+        // would meet the edit half-way.
+        std::vector<Document> receiving;
+        const auto receives = [&receiving](const Document& document) {
+            if (std::find(receiving.begin(), receiving.end(), document) == receiving.end())
+                receiving.push_back(document);
+        };
+        for (const auto& put : putsNow)
+            receives(put.document);
+        for (const auto& format : formatsNow)
+            receives(format.document);
+        if (selectionNow)
+            receives(selectionNow->first);
+        for (const auto& request : fitsNow)
+            receives(request.document);
+        awaitNoCellEdit(*session, receiving, cellEditWait);
 
         std::vector<Document> touched;
         const auto touch = [&touched](const Document& document, const std::string& member) {
@@ -375,6 +433,8 @@ private:
         }
     }
 
+    std::shared_ptr<Session> session;
+    std::chrono::milliseconds cellEditWait;
     std::vector<Put> puts;
     std::vector<Format> formats;
     std::optional<std::pair<Document, Area>> selection;
@@ -437,6 +497,14 @@ public:
     {
     }
 
+    std::string Address() override
+    {
+        document->ensureOpen("Range.Address");
+        if (entireColumns)
+            return immediate()->Address();
+        return excelAddress(area.firstColumn, area.firstRow, area.lastColumn, area.lastRow);
+    }
+
     void AutoFit() override
     {
         if (!entireColumns)
@@ -475,6 +543,14 @@ public:
         if (entireColumns)
             return immediate()->Font();
         return std::make_unique<BatchFont>(batch, document, area);
+    }
+
+    std::string Formula() override
+    {
+        batch->flush();
+        return worksheet()
+            ->Range(reference(area.firstColumn, area.firstRow), reference(area.firstColumn, area.firstRow))
+            ->Formula();
     }
 
     void PutHorizontalAlignment(std::int16_t alignment) override
@@ -535,11 +611,16 @@ private:
     std::unique_ptr<AutomationRange> immediate()
     {
         batch->flush();
-        const auto worksheet = makeWorksheets(session, document)->Item(static_cast<std::int16_t>(area.sheet));
-        return worksheet
+        return worksheet()
             ->Range(reference(area.firstColumn, area.firstRow),
                     reference(area.lastColumn, area.lastRow))
             ->EntireColumn();
+    }
+
+    // The sheet in the immediate model.
+    std::unique_ptr<AutomationWorksheet> worksheet()
+    {
+        return makeWorksheets(session, document)->Item(static_cast<std::int16_t>(area.sheet));
     }
 
     static std::string reference(sal_Int32 column, sal_Int32 row)
@@ -601,6 +682,13 @@ public:
             Area{index, std::min(column1, column2), std::min(row1, row2), std::max(column1, column2),
                  std::max(row1, row2)},
             false);
+    }
+
+    // Asked of the office, after what is held back.
+    std::unique_ptr<AutomationRange> UsedRange() override
+    {
+        batch->flush();
+        return makeWorksheets(session, document)->Item(static_cast<std::int16_t>(index))->UsedRange();
     }
 
     const Document& workbook() const { return document; }
@@ -751,8 +839,8 @@ private:
 
 class BatchApplication : public AutomationApplication {
 public:
-    explicit BatchApplication(std::shared_ptr<Session> session)
-        : session(std::move(session)), batch(std::make_shared<Batch>())
+    BatchApplication(std::shared_ptr<Session> session, std::chrono::milliseconds cellEditWait)
+        : session(std::move(session)), batch(std::make_shared<Batch>(this->session, cellEditWait))
     {
     }
 
@@ -790,9 +878,10 @@ private:
 
 } // namespace
 
-std::shared_ptr<AutomationApplication> makeBatchedApplication(std::shared_ptr<Session> session)
+std::shared_ptr<AutomationApplication> makeBatchedApplication(std::shared_ptr<Session> session,
+                                                              std::chrono::milliseconds cellEditWait)
 {
-    return std::make_shared<BatchApplication>(std::move(session));
+    return std::make_shared<BatchApplication>(std::move(session), cellEditWait);
 }
 
 } // namespace sheetwire::calc

@@ -10,8 +10,10 @@
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>
+#include <com/sun/star/sheet/XSheetCellCursor.hpp>
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
 #include <com/sun/star/sheet/XSpreadsheetView.hpp>
+#include <com/sun/star/sheet/XUsedAreaCursor.hpp>
 #include <com/sun/star/table/XCell.hpp>
 #include <com/sun/star/table/XColumnRowRange.hpp>
 #include <com/sun/star/table/XTableColumns.hpp>
@@ -171,6 +173,16 @@ public:
     {
     }
 
+    std::string Address() override
+    {
+        return officeCall("Range.Address", [&] {
+            context->document->ensureOpen("Range.Address");
+            const auto address = addressOf(range);
+            return excelAddress(address.StartColumn + 1, address.StartRow + 1,
+                                address.EndColumn + 1, address.EndRow + 1);
+        });
+    }
+
     void AutoFit() override
     {
         if (!entireColumns)
@@ -217,6 +229,14 @@ public:
     std::unique_ptr<AutomationFont> Font() override
     {
         return std::make_unique<CalcFont>(context->document, properties());
+    }
+
+    std::string Formula() override
+    {
+        return officeCall("Range.Formula", [&] {
+            context->document->ensureOpen("Range.Formula");
+            return toUtf8(range->getCellByPosition(0, 0)->getFormula());
+        });
     }
 
     void PutHorizontalAlignment(std::int16_t alignment) override
@@ -337,6 +357,20 @@ public:
             const std::string reference = cell1 == cell2 ? cell1 : cell1 + ":" + cell2;
             return std::make_unique<CalcRange>(
                 context, context->sheet->getCellRangeByName(fromUtf8(reference)), false);
+        });
+    }
+
+    std::unique_ptr<AutomationRange> UsedRange() override
+    {
+        return officeCall("Worksheet.UsedRange", [&] {
+            context->document->ensureOpen("Worksheet.UsedRange");
+            // An empty sheet's used area is its first cell, as in Excel.
+            const auto cursor = context->sheet->createCursor();
+            const Reference<css::sheet::XUsedAreaCursor> area(cursor, UNO_QUERY_THROW);
+            area->gotoStartOfUsedArea(false);
+            area->gotoEndOfUsedArea(true);
+            return std::make_unique<CalcRange>(
+                context, Reference<css::table::XCellRange>(cursor, UNO_QUERY_THROW), false);
         });
     }
 

@@ -8,6 +8,7 @@
 
 #include "sheetwire/Automation.h"
 
+#include <chrono>
 #include <memory>
 
 namespace sheetwire::calc {
@@ -27,7 +28,10 @@ std::shared_ptr<OpenDocument> documentOf(const AutomationWorkbook& workbook);
 
 // The model that holds back values, formats, selections and column fits
 // and delivers them on Flush in as few calls as it can; names and the list
-// of workbooks come from what the session remembers.
-std::shared_ptr<AutomationApplication> makeBatchedApplication(std::shared_ptr<Session> session);
+// of workbooks come from what the session remembers. A delivery into a
+// workbook with a cell being edited waits up to cellEditWait for the edit
+// to end.
+std::shared_ptr<AutomationApplication> makeBatchedApplication(std::shared_ptr<Session> session,
+                                                              std::chrono::milliseconds cellEditWait);
 
 } // namespace sheetwire::calc

@@ -11,10 +11,13 @@
 #include <com/sun/star/frame/theGlobalEventBroadcaster.hpp>
 #include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/lang/IndexOutOfBoundsException.hpp>
+#include <com/sun/star/ui/ContextChangeEventMultiplexer.hpp>
+#include <com/sun/star/ui/XContextChangeEventListener.hpp>
 #include <cppuhelper/bootstrap.hxx>
 #include <cppuhelper/exc_hlp.hxx>
 #include <cppuhelper/implbase1.hxx>
 #include <rtl/bootstrap.hxx>
+#include <rtl/ref.hxx>
 
 #include <algorithm>
 #include <chrono>
@@ -354,6 +357,42 @@ void OpenDocument::unwatch()
 {
     if (m_listener.is() && !closed())
         m_model->removeEventListener(m_listener);
+}
+
+namespace {
+
+// Hears the context a view is in: the multiplexer tells a listener added
+// for a view the view's current context at once.
+class ContextHeard : public cppu::WeakImplHelper1<css::ui::XContextChangeEventListener> {
+public:
+    void SAL_CALL notifyContextChangeEvent(const css::ui::ContextChangeEventObject& event) override
+    {
+        const std::lock_guard<std::mutex> hold(lock);
+        context = event.ContextName;
+    }
+    void SAL_CALL disposing(const css::lang::EventObject&) override {}
+
+    OUString heard()
+    {
+        const std::lock_guard<std::mutex> hold(lock);
+        return context;
+    }
+
+private:
+    std::mutex lock;
+    OUString context;
+};
+
+} // namespace
+
+bool Session::editingCell(const Reference<css::frame::XController>& controller)
+{
+    const auto multiplexer = css::ui::ContextChangeEventMultiplexer::get(m_office);
+    const rtl::Reference<ContextHeard> heard(new ContextHeard);
+    const Reference<css::ui::XContextChangeEventListener> listener(heard.get());
+    multiplexer->addContextChangeEventListener(listener, controller);
+    multiplexer->removeContextChangeEventListener(listener, controller);
+    return heard->heard() == "EditCell";
 }
 
 std::shared_ptr<Session> Session::connect(const std::string& pipeName,

@@ -178,6 +178,10 @@ public:
     std::shared_ptr<OpenDocument> document(const Reference<css::frame::XModel>& model);
     // The window of a frame.
     Reference<css::awt::XWindow2> windowOf(const Reference<css::frame::XFrame>& frame);
+    // Whether the user is typing into a cell of the view behind controller
+    // (the view's context is then "EditCell"): what the office would do with
+    // a value written meanwhile is not what the user sees.
+    bool editingCell(const Reference<css::frame::XController>& controller);
 
 private:
     Session() = default;

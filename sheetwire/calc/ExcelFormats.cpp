@@ -150,4 +150,19 @@ table::TableBorder2 outline(std::int16_t lineStyle, std::int32_t weight, std::in
     return border;
 }
 
+std::string excelAddress(std::int32_t firstColumn, std::int32_t firstRow, std::int32_t lastColumn,
+                         std::int32_t lastRow)
+{
+    const auto corner = [](std::int32_t column, std::int32_t row) {
+        std::string letters;
+        for (; column > 0; column = (column - 1) / 26)
+            letters.insert(letters.begin(), static_cast<char>('A' + (column - 1) % 26));
+        return "$" + letters + "$" + std::to_string(row);
+    };
+    const std::string first = corner(firstColumn, firstRow);
+    if (firstColumn == lastColumn && firstRow == lastRow)
+        return first;
+    return first + ":" + corner(lastColumn, lastRow);
+}
+
 } // namespace sheetwire::calc

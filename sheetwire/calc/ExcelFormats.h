@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 namespace sheetwire::calc {
 
@@ -40,5 +41,10 @@ std::int32_t verticalJustify(std::int16_t alignment);
 // style "none" gives lines that remove the border.
 com::sun::star::table::TableBorder2 outline(std::int16_t lineStyle, std::int32_t weight,
                                             std::int32_t colorIndex, std::int32_t color);
+
+// Range.Address of the cells between two corners (1-based column and row),
+// as Excel writes it: "$C$10" for one cell, "$A$1:$B$5" for more.
+std::string excelAddress(std::int32_t firstColumn, std::int32_t firstRow, std::int32_t lastColumn,
+                         std::int32_t lastRow);
 
 } // namespace sheetwire::calc

@@ -22,7 +22,8 @@ constexpr DISPID activeCell = 0x131, quit = 0x12E, screenUpdating = 0x17E, visib
 constexpr DISPID add = 0xB5, count = 0x76, item = 0xAA, open = 0x2AA;
 constexpr DISPID close = 0x115, name = 0x6E, worksheets = 0x1EE, application = 0x94,
                  fullName = 0x121, hwnd = 0x79E;
-constexpr DISPID activate = 0x130, remove = 0x75, range = 0xC5;
+constexpr DISPID activate = 0x130, remove = 0x75, range = 0xC5, usedRange = 0x19C;
+constexpr DISPID address = 0xEC, formula = 0x105;
 constexpr DISPID autoFit = 0xED, borderAround = 0x42B, column = 0xF0, entireColumn = 0xF6,
                  font = 0x92, horizontalAlignment = 0x88, interior = 0x81, row = 0x101,
                  select = 0xEB, value = 0x06, verticalAlignment = 0x89;
@@ -64,6 +65,10 @@ class Range : public AutomationRange {
 public:
     explicit Range(Dispatch object) : object(std::move(object)) {}
 
+    // RowAbsolute, ColumnAbsolute, ReferenceStyle, External and RelativeTo
+    // left to their defaults: "$A$1:$B$5".
+    std::string Address() override { return object.getText("Address", id::address); }
+
     void AutoFit() override { object.call("AutoFit", id::autoFit); }
     void BorderAround(std::int16_t lineStyle, std::int32_t weight, std::int32_t colorIndex,
                       std::int32_t color) override
@@ -84,6 +89,8 @@ public:
     {
         return std::make_unique<excel::Font>(object.getObject("Font", id::font, "Font"));
     }
+    std::string Formula() override { return object.getText("Formula", id::formula); }
+
     void PutHorizontalAlignment(std::int16_t alignment) override
     {
         object.put("HorizontalAlignment", id::horizontalAlignment, Variant::int16(alignment));
@@ -125,6 +132,11 @@ public:
         corners.push_back(Variant::text(cell1));
         corners.push_back(Variant::text(cell2));
         return std::make_unique<excel::Range>(object.getObject("Range", id::range, "Range", std::move(corners)));
+    }
+
+    std::unique_ptr<AutomationRange> UsedRange() override
+    {
+        return std::make_unique<excel::Range>(object.getObject("UsedRange", id::usedRange, "Range"));
     }
 
     IDispatch* raw() const { return object.raw(); }

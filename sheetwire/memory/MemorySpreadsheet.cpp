@@ -38,6 +38,34 @@ std::string describe(const CellValue& value)
     return "text \"" + std::get<std::string>(value) + "\"";
 }
 
+std::string columnLetters(std::int32_t column)
+{
+    std::string letters;
+    for (; column > 0; column = (column - 1) / 26)
+        letters.insert(letters.begin(), static_cast<char>('A' + (column - 1) % 26));
+    return letters;
+}
+
+// What a cell shows in the formula bar: numbers as the application writes
+// them, texts as they are.
+std::string formulaOf(const CellValue& value)
+{
+    if (const auto* number = std::get_if<std::int32_t>(&value))
+        return std::to_string(*number);
+    if (const auto* number = std::get_if<double>(&value)) {
+        char text[64];
+        std::snprintf(text, sizeof text, "%.15g", *number);
+        return text;
+    }
+    return std::get<std::string>(value);
+}
+
+bool used(const MemoryCell& cell)
+{
+    return cell.value || cell.fontColorIndex || cell.interiorColorIndex || cell.interiorPattern ||
+           cell.horizontalAlignment || cell.verticalAlignment;
+}
+
 // What every object of the application shares: the application itself and
 // the run it belongs to.
 class Part {
@@ -110,6 +138,18 @@ public:
     {
     }
 
+    std::string Address() override
+    {
+        enter("Range.Address");
+        const auto corner = [](std::int32_t column, std::int32_t row) {
+            return "$" + columnLetters(column) + "$" + std::to_string(row);
+        };
+        const std::string first = corner(firstColumn, firstRow);
+        if (firstColumn == lastColumn && firstRow == lastRow)
+            return first;
+        return first + ":" + corner(lastColumn, lastRow);
+    }
+
     void AutoFit() override
     {
         enter("Range.AutoFit");
@@ -145,6 +185,15 @@ public:
     {
         enter("Range.Font");
         return std::make_unique<class Font>(app, cells());
+    }
+
+    std::string Formula() override
+    {
+        enter("Range.Formula");
+        const auto cell = sheet->cells.find({firstColumn, firstRow});
+        if (cell == sheet->cells.end() || !cell->second.value)
+            return {};
+        return formulaOf(*cell->second.value);
     }
 
     void PutHorizontalAlignment(std::int16_t alignment) override
@@ -264,6 +313,23 @@ public:
         enter("Worksheet.Range(" + cell1 + "," + cell2 + ")");
         const auto [column1, row1] = parseReference(cell1);
         const auto [column2, row2] = parseReference(cell2);
+        return std::make_unique<class Range>(app, book, sheet, column1, row1, column2, row2, false);
+    }
+
+    std::unique_ptr<AutomationRange> UsedRange() override
+    {
+        enter("Worksheet.UsedRange");
+        std::int32_t column1 = 0, row1 = 0, column2 = 0, row2 = 0;
+        for (const auto& [at, cell] : sheet->cells) {
+            if (!used(cell))
+                continue;
+            column1 = column1 == 0 ? at.first : std::min(column1, at.first);
+            row1 = row1 == 0 ? at.second : std::min(row1, at.second);
+            column2 = std::max(column2, at.first);
+            row2 = std::max(row2, at.second);
+        }
+        if (column1 == 0)
+            column1 = row1 = column2 = row2 = 1;
         return std::make_unique<class Range>(app, book, sheet, column1, row1, column2, row2, false);
     }
 

@@ -170,3 +170,8 @@ std::int32_t CExcel::GetCellActiveColumn(std::int32_t workbookIndex, std::int32_
 {
     return automation->GetCellActiveColumn(workbookIndex, worksheetIndex);
 }
+
+std::int32_t CExcel::GetFirstFreeRow(std::int32_t workbookIndex, std::int32_t worksheetIndex)
+{
+    return automation->GetFirstFreeRow(workbookIndex, worksheetIndex);
+}

@@ -9,6 +9,7 @@
 #include <wx/window.h>
 
 #include <algorithm>
+#include <charconv>
 #include <chrono>
 #include <exception>
 #include <cstdio>
@@ -729,4 +730,22 @@ std::int32_t CExcelAutomation::GetCellActiveColumn(std::int32_t workbookIndex,
                                                    std::int32_t worksheetIndex)
 {
     return activeCell(workbookIndex, worksheetIndex, false);
+}
+
+std::int32_t CExcelAutomation::GetFirstFreeRow(std::int32_t workbookIndex,
+                                               std::int32_t worksheetIndex)
+{
+    if (!AttachRunning())
+        return 0;
+    const auto used = resolveTarget(workbookIndex, worksheetIndex)->UsedRange();
+    const std::string address = used->Address();
+    // The last row is the number after the address's last "$" ("$A$1:$B$5").
+    const std::size_t mark = address.rfind('$');
+    std::int32_t lastRow = 1;
+    if (mark != std::string::npos)
+        std::from_chars(address.data() + mark + 1, address.data() + address.size(), lastRow);
+    // An empty worksheet's used range is its empty first cell.
+    const bool empty = address == "$A$1" && used->Formula().empty();
+    finish();
+    return empty ? lastRow : step(lastRow, 1);
 }

@@ -129,8 +129,29 @@ void CSelectWorksheetDlg::rebuildTree()
         tree->ScrollTo(lastItem);
         tree->ScrollTo(lastWorkbook);
     }
+    if (const auto& choice = form.treeChoice())
+        selectItem(*choice);
     shownTreeVersion = form.treeVersion();
     rebuilding = false;
+}
+
+void CSelectWorksheetDlg::selectItem(const TreeSelection& choice)
+{
+    // From the last workbook up: a new one, the one chosen, comes last and
+    // may share its name with an older one.
+    for (auto book = tree->GetLastChild(root); book.IsOk(); book = tree->GetPrevSibling(book)) {
+        if (tree->GetItemText(book).utf8_string() != choice.parentText)
+            continue;
+        wxTreeItemIdValue sheets;
+        for (auto sheet = tree->GetFirstChild(book, sheets); sheet.IsOk();
+             sheet = tree->GetNextChild(book, sheets)) {
+            if (tree->GetItemText(sheet).utf8_string() == choice.text) {
+                tree->SelectItem(sheet);
+                tree->EnsureVisible(sheet);
+                return;
+            }
+        }
+    }
 }
 
 TreeSelection CSelectWorksheetDlg::treeSelection() const

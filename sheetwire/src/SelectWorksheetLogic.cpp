@@ -16,6 +16,7 @@ void SelectWorksheetLogic::setEnabled(std::initializer_list<Button> buttons, boo
 void SelectWorksheetLogic::clearTree()
 {
     tree.clear();
+    m_treeChoice.reset();
     ++version;
 }
 
@@ -59,8 +60,14 @@ void SelectWorksheetLogic::openWorkbook()
 
 void SelectWorksheetLogic::newWorkbook()
 {
-    if (automation.AddWorkbook() == 1)
-        refreshTree();
+    if (automation.AddWorkbook() != 1 || !refreshTree())
+        return;
+    // The application adds a new workbook last.
+    const WorkbookEntry& added = tree.back();
+    if (added.worksheets.empty())
+        return;
+    m_treeChoice = TreeSelection{added.worksheets.front(), added.name, false};
+    selectionChanged(*m_treeChoice);
 }
 
 void SelectWorksheetLogic::closeWorkbook(const TreeSelection& selection)

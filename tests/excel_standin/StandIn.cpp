@@ -369,6 +369,12 @@ public:
         : range(std::move(range)), sheet(std::move(sheet)), cell1(std::move(cell1)),
           cell2(std::move(cell2))
     {
+        // Address's five arguments are optional; Sheetwire leaves them all
+        // out.
+        add(0xEC, L"Address", Get, [this](const Arguments& a, VARIANT& r) {
+            a.expectCount(0);
+            setText(r, this->range->Address());
+        });
         add(0xED, L"AutoFit", Method, [this](const Arguments& a, VARIANT& r) {
             a.expectCount(0);
             this->range->AutoFit();
@@ -390,6 +396,10 @@ public:
         add(0x92, L"Font", Get, [this](const Arguments& a, VARIANT& r) {
             a.expectCount(0);
             setDispatch(r, new Font(this->range->Font()));
+        });
+        add(0x105, L"Formula", Get, [this](const Arguments& a, VARIANT& r) {
+            a.expectCount(0);
+            setText(r, this->range->Formula());
         });
         add(0x88, L"HorizontalAlignment", Put, [this](const Arguments& a, VARIANT&) {
             this->range->PutHorizontalAlignment(a.put(VT_I2).iVal);
@@ -508,6 +518,10 @@ public:
             a.expectCount(2);
             const std::string cell1 = a.text(0), cell2 = a.text(1);
             setDispatch(r, new Range(this->sheet->Range(cell1, cell2), this->sheet, cell1, cell2));
+        });
+        add(0x19C, L"UsedRange", Get, [this](const Arguments& a, VARIANT& r) {
+            a.expectCount(0);
+            setDispatch(r, new Range(this->sheet->UsedRange(), this->sheet, {}, {}));
         });
     }
 

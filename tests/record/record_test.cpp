@@ -231,7 +231,9 @@ TEST(ValueText, ReadsLikeStrtodInTheCLocale)
                            "inf", "-INF", "nan", "infinity", "1e999", "-1e999", "1e-999", "0x1p-2000",
                            "0.000001", "1e-310",
                            // Beyond even a long double, followed by more text.
-                           "3e6466e3e-46", "-1e9999e-1", "1e-9999e+1", "0x1p99999p-1"};
+                           "3e6466e3e-46", "-1e9999e-1", "1e-9999e+1", "0x1p99999p-1",
+                           // An exponent mark with two signs or no digits is no exponent.
+                           "0X8P+-88128", "0x1.p+-3", "0x8p-+1", "0x8p+", "0x8p", "0x8P-x", "1e+-5"};
     for (const char* text : texts) {
         const double expected = strtod_l(text, nullptr, c);
         const double got = valueOf(text);

@@ -559,6 +559,55 @@ TEST_F(CExcelTest, TheActiveCellQueriesActivateTheWorksheetFirst)
     EXPECT_EQ(spreadsheet->liveHandles, 0);
 }
 
+TEST_F(CExcelTest, TheFirstFreeRowIsBelowTheUsedRangeAndOneOnAnEmptyWorksheet)
+{
+    // A cell with a value, or without one (nullopt) but with a format of its
+    // own, as the destination check leaves A1.
+    using Cells = std::vector<std::pair<std::string, std::optional<CellValue>>>;
+    const struct {
+        const char* what;
+        Cells cells;
+        std::int32_t firstFreeRow;
+    } cases[] = {
+        {"empty", {}, 1},
+        {"A1 only formatted", {{"A1", std::nullopt}}, 1},
+        {"a value in A1", {{"A1", CellValue(7)}}, 2},
+        {"a text in A1", {{"A1", CellValue(std::string("x"))}}, 2},
+        {"A1:B5 filled", {{"A1", CellValue(1)}, {"B5", CellValue(2.5)}}, 6},
+        {"one cell far down", {{"C10", CellValue(std::string("memo"))}}, 11},
+        {"values below a formatted A1", {{"A1", std::nullopt}, {"D12", CellValue(3)}}, 13},
+        {"a formatted cell with no value", {{"B3", std::nullopt}}, 4},
+    };
+    openTwoWorkbooks();
+    const auto sheet = spreadsheet->worksheet("Book1", "Sheet2");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        sheet->cells.clear();
+        for (const auto& [reference, value] : c.cells) {
+            auto& cell = sheet->cells[{reference[0] - 'A' + 1, std::stoi(reference.substr(1))}];
+            if (value)
+                cell.value = value;
+            else
+                cell.fontColorIndex = 0;
+        }
+        EXPECT_EQ(automation.GetFirstFreeRow(1, 2), c.firstFreeRow);
+        EXPECT_EQ(spreadsheet->liveHandles, 0);
+    }
+    // Asked of the worksheet's used range, nothing else looked at or written.
+    sheet->cells.clear();
+    spreadsheet->log.clear();
+    EXPECT_EQ(CExcel().GetFirstFreeRow(1, 2), 1);
+    EXPECT_EQ(spreadsheet->log,
+              join({attach,
+                    {"Application.Workbooks", "Workbooks.Item(1)", "Workbook.Worksheets",
+                     "Worksheets.Item(2)", "Worksheet.UsedRange", "Range.Address", "Range.Formula"},
+                    finish}));
+    EXPECT_TRUE(sheet->cells.empty());
+
+    spreadsheet->running = false;
+    EXPECT_EQ(automation.GetFirstFreeRow(1, 2), 0);
+}
+
 // --- workbook and worksheet management -------------------------------------------
 
 TEST_F(CExcelTest, AddingAWorkbookStartsTheApplicationWhenNeeded)

@@ -415,11 +415,11 @@ TEST_F(SelectWorksheetTest, OpenAndNewAddWorkbooksStartingTheApplicationWhenNeed
             EXPECT_TRUE(shownTree(dlg).empty()) << "cancelled";
             press(dlg, Dlg::OpenButton);
             EXPECT_EQ(shownTree(dlg), (std::vector<WorkbookEntry>{{"shade.xlsx", {"Data"}}}));
+            EXPECT_EQ(enabledButtons(dlg), withoutApplication)
+                << "only choosing an item switches buttons back on";
             press(dlg, Dlg::NewButton);
             EXPECT_EQ(shownTree(dlg), (std::vector<WorkbookEntry>{{"shade.xlsx", {"Data"}},
                                                                   {"Book1", {"Sheet1"}}}));
-            EXPECT_EQ(enabledButtons(dlg), withoutApplication)
-                << "only choosing an item switches buttons back on";
         },
         ExpectDialog<wxFileDialog>([](wxFileDialog&) { return wxID_CANCEL; }),
         ExpectDialog<wxFileDialog>([&](wxFileDialog& chooser) {
@@ -428,6 +428,46 @@ TEST_F(SelectWorksheetTest, OpenAndNewAddWorkbooksStartingTheApplicationWhenNeed
             EXPECT_TRUE(pumpUntil([&] { return !chooser.GetPath().empty(); }));
             return wxID_OK;
         }));
+}
+
+TEST_F(SelectWorksheetTest, NewChoosesTheNewWorkbooksFirstWorksheetReadyToBeSelected)
+{
+    openTwoWorkbooks();
+    EXPECT_EQ(open([&](Dlg& dlg) {
+                  // Whatever was chosen before, even a workbook.
+                  choose(dlg, "結果.xls");
+                  press(dlg, Dlg::NewButton);
+                  auto& tree = treeOf(dlg);
+                  const auto chosen = tree.GetSelection();
+                  ASSERT_TRUE(chosen.IsOk());
+                  EXPECT_EQ(tree.GetItemText(chosen).utf8_string(), "Sheet1");
+                  // Of the new workbook, last in the tree.
+                  EXPECT_EQ(tree.GetItemParent(chosen), tree.GetLastChild(tree.GetRootItem()));
+                  EXPECT_EQ(tree.GetItemText(tree.GetItemParent(chosen)).utf8_string(), "Book2");
+                  EXPECT_EQ(children(tree, tree.GetRootItem()).size(), 3u);
+                  EXPECT_EQ(enabledButtons(dlg), allButtons);
+                  press(dlg, Dlg::SelectButton);
+                  press(dlg, wxID_OK);
+              }),
+              1);
+    EXPECT_EQ(excel.GetWorkbookIndex(), 3);
+    EXPECT_EQ(excel.GetWorksheetIndex(), 1);
+    EXPECT_EQ(spreadsheet->activeWorkbook, spreadsheet->workbooks.back());
+
+    // Without a running application the new workbook's worksheet is chosen
+    // too; "閉じる" and "終了" stay as they were.
+    spreadsheet->running = false;
+    open([&](Dlg& dlg) {
+        press(dlg, Dlg::NewButton);
+        const auto chosen = treeOf(dlg).GetSelection();
+        ASSERT_TRUE(chosen.IsOk());
+        EXPECT_EQ(treeOf(dlg).GetItemText(chosen).utf8_string(), "Sheet1");
+        EXPECT_EQ(enabledButtons(dlg), (Names{"開く...", "新規作成", "追加", "削除",
+                                              "最新情報に更新", "選択", "閉じる(1)"}));
+        // Any later rebuild leaves the choice to the user again.
+        press(dlg, Dlg::RefreshButton);
+        EXPECT_FALSE(treeOf(dlg).GetSelection().IsOk());
+    });
 }
 
 TEST(SelectWorksheetLayout, EveryCaptionFitsAndNoControlsOverlap)

@@ -58,6 +58,9 @@ public:
     Reference<css::frame::XModel> open(const std::string& url);
     // Closes every document without saving.
     void closeAll();
+    // Runs an office command (".uno:SetInputMode") in the document's window,
+    // as its menu or keyboard would.
+    void dispatch(const std::string& title, const std::string& command);
 
     Reference<css::frame::XDesktop2> desktop;
 

@@ -27,7 +27,9 @@
 
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 using sheetwire::AutomationError;
 using sheetwire::AutomationFailure;
@@ -170,6 +172,53 @@ TEST_F(CalcBatched, AFailureSurfacesAtFlushAndWhatFailedIsNotDeliveredLater)
         EXPECT_EQ(error.failure(), AutomationFailure::WorkbookClosed) << error.detail();
         EXPECT_STREQ(error.what(), "ワークブックはすでに閉じられています。");
     }
+}
+
+TEST_F(CalcBatched, ACellBeingEditedHoldsTheDeliveryUntilTheEditEndsOrTheBound)
+{
+    using namespace std::chrono_literals;
+    // The operator starts typing into a cell of the workbook (F2), the
+    // program's values wait for that edit to end, then land.
+    std::string title;
+    const auto worksheet = firstWorksheet(title);
+    probe->dispatch(title, ".uno:SetInputMode");
+    worksheet->Range("B2", "B2")->PutValue(std::int32_t{42});
+    worksheet->Range("B2", "B2")->Select();
+    std::thread operatorEnds([&] {
+        std::this_thread::sleep_for(1500ms);
+        EXPECT_EQ(probe->cell(title, "Sheet1", "B2")->getType(), css::table::CellContentType_EMPTY)
+            << "delivered while the cell was being edited";
+        probe->dispatch(title, ".uno:Cancel");
+    });
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_NO_THROW(application->Flush());
+    const auto waited = std::chrono::steady_clock::now() - start;
+    operatorEnds.join();
+    EXPECT_GE(waited, 1500ms);
+    EXPECT_EQ(probe->cell(title, "Sheet1", "B2")->getValue(), 42);
+
+    // An edit that outlasts the bound: the operator hears why, nothing of
+    // it lands later, and the next delivery after the edit goes through.
+    auto office = sharedOffice().office();
+    office.cellEditWait = 1s;
+    const auto impatient = std::make_shared<sheetwire::CalcBackend>(office)->AttachRunning();
+    ASSERT_TRUE(impatient);
+    const auto sheet = impatient->Workbooks()->Item(1)->Worksheets()->Item(1);
+    probe->dispatch(title, ".uno:SetInputMode");
+    sheet->Range("C3", "C3")->PutValue(std::int32_t{7});
+    try {
+        impatient->Flush();
+        ADD_FAILURE() << "no error raised";
+    } catch (const AutomationError& error) {
+        EXPECT_EQ(error.failure(), AutomationFailure::Busy) << error.detail();
+        EXPECT_STREQ(error.what(), "Excel でセルが編集中のため、書き込むことができませんでした。\n"
+                                   "セルの編集を終えて（Enter キー）から、もう一度測定してください。");
+    }
+    probe->dispatch(title, ".uno:Cancel");
+    sheet->Range("C4", "C4")->PutValue(std::int32_t{8});
+    impatient->Flush();
+    EXPECT_EQ(probe->cell(title, "Sheet1", "C3")->getType(), css::table::CellContentType_EMPTY);
+    EXPECT_EQ(probe->cell(title, "Sheet1", "C4")->getValue(), 8);
 }
 
 TEST_F(CalcBatched, TheRememberedWorkbooksFollowTheOfficesEvents)

@@ -193,3 +193,31 @@ TEST_F(CExcelOverCalc, TheNameCheckAndPositionsTheOfficeDoesNotHold)
     EXPECT_EQ(excel.SetValue(1, 1, 1, 2, 1, 0), 0);
     hook.CheckUnmetExpectations();
 }
+
+TEST_F(CExcelOverCalc, TheFirstFreeRowIsBelowWhatTheWorksheetHolds)
+{
+    const auto filled = addWorkbook();
+    const auto other = addWorkbook();
+    // The operator's A1:B5.
+    for (int row = 1; row <= 5; ++row) {
+        probe->cell(filled, "Sheet1", "A" + std::to_string(row))->setFormula(ou("mine"));
+        probe->cell(filled, "Sheet1", "B" + std::to_string(row))->setValue(row);
+    }
+    EXPECT_EQ(excel.GetFirstFreeRow(1, 1), 6);
+
+    // An empty worksheet, also with the font the destination check sets on A1.
+    EXPECT_EQ(excel.GetFirstFreeRow(2, 1), 1);
+    EXPECT_EQ(excel.SetCellFont(1, 1, 1, 1, 2, 1, 0), 1);
+    EXPECT_EQ(excel.GetFirstFreeRow(2, 1), 1);
+    probe->cell(other, "Sheet1", "A1")->setValue(1);
+    EXPECT_EQ(excel.GetFirstFreeRow(2, 1), 2);
+    probe->cell(other, "Sheet1", "A1")->setFormula(ou(""));
+    probe->cell(other, "Sheet1", "C10")->setFormula(ou("memo"));
+    EXPECT_EQ(excel.GetFirstFreeRow(2, 1), 11);
+    // What the library wrote itself counts as soon as it is written.
+    const double values[] = {1.5, 2.5};
+    EXPECT_EQ(excel.SetArrayValue(values, 2, 1, 20, 2, 1, 1, 0), 1);
+    EXPECT_EQ(excel.GetFirstFreeRow(2, 1), 22);
+    EXPECT_EQ(excel.GetFirstFreeRow(1, 1), 6);
+}
+

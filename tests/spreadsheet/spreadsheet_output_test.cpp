@@ -151,6 +151,33 @@ TEST_F(SpreadsheetTest, CellOperationsReachCExcelAndOnlyTheFontOneCatchesErrors)
     EXPECT_FALSE(output.setCellFont(1, 1, 1, 1, 2, 1, 0));
 }
 
+TEST_F(SpreadsheetTest, ACellBeingEditedIsNoSignOfADestinationGone)
+{
+    ASSERT_TRUE(select("結果.xls", "測定"));
+    ASSERT_TRUE(output.checkDestination());
+    const auto refuse = [this](sheetwire::AutomationFailure failure) {
+        atCall("Font.ColorIndex", [failure] {
+            throw AutomationError(failure, "Font.ColorIndex: refused");
+        });
+    };
+
+    // The operator still types into a cell: the check says so instead of
+    // finding the destination unusable.
+    refuse(sheetwire::AutomationFailure::Busy);
+    try {
+        output.checkDestination();
+        ADD_FAILURE() << "no error raised";
+    } catch (const AutomationError& error) {
+        EXPECT_EQ(error.failure(), sheetwire::AutomationFailure::Busy);
+    }
+    // Any other refusal still answers that the destination cannot be
+    // written.
+    refuse(sheetwire::AutomationFailure::Refused);
+    EXPECT_FALSE(output.checkDestination());
+    spreadsheet->onCall = nullptr;
+    EXPECT_TRUE(output.checkDestination());
+}
+
 TEST_F(SpreadsheetTest, TheProgramHasOneSpreadsheetOutputUntilItIsDestroyed)
 {
     SpreadsheetOutput& first = SpreadsheetOutput::instance();

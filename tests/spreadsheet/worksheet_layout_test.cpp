@@ -290,6 +290,55 @@ TEST_F(WorksheetLayoutTest, TitlesComeForNumberOneOrAnotherDestinationAtRowOneAn
     }
 }
 
+TEST_F(WorksheetLayoutTest, TitlesThatWouldStartAtRowOneGoBelowWhatTheWorksheetHolds)
+{
+    // The operator's own cells, A1:B5, on two worksheets.
+    const auto fill = [](MemoryWorksheet& worksheet) {
+        for (std::int32_t row = 1; row <= 5; ++row) {
+            worksheet.cells[{1, row}].value = CellValue(std::string("mine"));
+            worksheet.cells[{2, row}].value = CellValue(row);
+        }
+    };
+    fill(sheet("Book1", "Sheet1"));
+    fill(sheet("Book1", "Sheet2"));
+    sheet("結果.xls", "測定").cells[{1, 1}].value = CellValue(std::string("A1 only"));
+    const struct {
+        const char* what;
+        bool choose; // the worksheet is chosen in the dialog first
+        const char* workbook;
+        const char* worksheet;
+        int number;
+        std::int32_t titleRow;
+    } steps[] = {
+        {"another worksheet holding A1:B5", true, "Book1", "Sheet1", 4, 6},
+        {"number 1 on the same worksheet, below the rows just written", false, "Book1", "Sheet1",
+         1, 9},
+        {"a worksheet holding only A1", true, "結果.xls", "測定", 2, 2},
+        {"an empty worksheet starts at row 1", true, "結果.xls", "Sheet2", 3, 1},
+        {"a worksheet chosen again starts below the program's own earlier rows", true, "Book1",
+         "Sheet1", 5, 12},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.what);
+        if (step.choose) {
+            ASSERT_TRUE(select(step.workbook, step.worksheet));
+        }
+        ASSERT_TRUE(measure(step.number, 1));
+        const MemoryWorksheet& written = sheet(step.workbook, step.worksheet);
+        EXPECT_EQ(rowOf(written, step.titleRow), fullTitles(1));
+        EXPECT_EQ(rowOf(written, step.titleRow + 1), fullRow(step.number, 1, 0, "SCI"));
+        EXPECT_EQ(rowOf(written, step.titleRow + 2), fullRow(step.number, 1, 1, "SCE"));
+        EXPECT_EQ(output.nextRow(), step.titleRow + 3);
+    }
+    // Nothing of the operator's was written over.
+    for (const char* name : {"Sheet1", "Sheet2"})
+        for (std::int32_t row = 1; row <= 5; ++row) {
+            EXPECT_EQ(rowOf(sheet("Book1", name), row)[0], CellValue(std::string("mine")));
+            EXPECT_EQ(rowOf(sheet("Book1", name), row)[1], CellValue(row));
+        }
+    EXPECT_EQ(rowOf(sheet("結果.xls", "測定"), 1)[0], CellValue(std::string("A1 only")));
+}
+
 TEST_F(WorksheetLayoutTest, NewTitlesComeForChangesNoRowShowedYetAndForAnotherDataType)
 {
     ASSERT_TRUE(measure(1, 1, allOn));
@@ -423,6 +472,8 @@ TEST_F(WorksheetLayoutTest, AFailedValueIsReportedByItsTitleAndTheRestOfTheRowFo
     const auto book = spreadsheet->workbook("結果.xls");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.item);
+        // Number 1 starts on an empty worksheet at row 1.
+        target().cells.clear();
         ASSERT_TRUE(measure(1, 1, only(c.which), 0));
         ASSERT_EQ(output.nextRow(), 3);
         target().cells.clear();
@@ -454,6 +505,7 @@ TEST_F(WorksheetLayoutTest, AnApplicationGoneInARowIsReportedOnceAndEndsTheMeasu
     const auto book = spreadsheet->workbook("結果.xls");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.item);
+        target().cells.clear();
         ASSERT_TRUE(measure(1, c.dataType, numberAndComment, 0));
         target().cells.clear();
 

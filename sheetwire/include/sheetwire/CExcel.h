@@ -109,6 +109,11 @@ public:
     std::int32_t GetCellActiveRow(std::int32_t workbookIndex, std::int32_t worksheetIndex);
     std::int32_t GetCellActiveColumn(std::int32_t workbookIndex, std::int32_t worksheetIndex);
 
+    // The first row below everything the worksheet holds: 1 on an empty
+    // worksheet, so that nothing already there is written over; 0 when no
+    // spreadsheet application runs.
+    std::int32_t GetFirstFreeRow(std::int32_t workbookIndex, std::int32_t worksheetIndex);
+
 private:
     std::unique_ptr<CExcelAutomation> automation;
 };

@@ -128,6 +128,10 @@ public:
     std::int32_t GetCellActiveRow(std::int32_t workbookIndex, std::int32_t worksheetIndex);
     std::int32_t GetCellActiveColumn(std::int32_t workbookIndex, std::int32_t worksheetIndex);
 
+    // The row below the worksheet's used range; 1 when that is the empty
+    // cell A1 (an empty worksheet); 0 when nothing runs.
+    std::int32_t GetFirstFreeRow(std::int32_t workbookIndex, std::int32_t worksheetIndex);
+
 private:
     struct Fit {
         std::int32_t workbookIndex, worksheetIndex, firstColumn, lastColumn;

@@ -46,6 +46,9 @@ private:
     void run(const std::function<void()>& step);
     void showLogic();
     void rebuildTree();
+    // Selects the worksheet item the logic chose, without it counting as
+    // the user's choice.
+    void selectItem(const TreeSelection& choice);
     TreeSelection treeSelection() const;
     void focusTree(bool raise);
     void finish(int result);

@@ -5,6 +5,7 @@
 // selection and redraws from it after every step.
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,8 @@ public:
     void initialise();
 
     void openWorkbook();
+    // Adds a workbook and chooses its first worksheet in the tree, as if the
+    // user had, so that "選択" takes it at once.
     void newWorkbook();
     void closeWorkbook(const TreeSelection& selection);
     void quit();
@@ -60,6 +63,9 @@ public:
     const std::vector<WorkbookEntry>& workbooks() const { return tree; }
     // Changes with every rebuild of the tree, even to the same contents.
     unsigned treeVersion() const { return version; }
+    // The item the rebuilt tree selects, when a step chose one; any later
+    // rebuild drops it.
+    const std::optional<TreeSelection>& treeChoice() const { return m_treeChoice; }
     const std::string& workbookText() const { return m_workbookText; }
     const std::string& worksheetText() const { return m_worksheetText; }
     const std::string& workbookTip() const { return workbookTipText; }
@@ -75,6 +81,7 @@ private:
     CExcelAutomation& automation;
     std::vector<WorkbookEntry> tree;
     unsigned version = 0;
+    std::optional<TreeSelection> m_treeChoice;
     std::array<bool, ButtonCount> enabled;
     std::string m_worksheetText;
     std::string m_workbookText;

@@ -25,10 +25,15 @@
 //
 // An office that cannot be reached or started is not asked again for a few
 // seconds: binding then fails at once instead of waiting once per cell.
+//
+// A cell the user is typing into: the office takes no value into a document
+// while the user edits one of its cells without clobbering what is typed,
+// so a batched delivery waits until the edit ends (see cellEditWait).
 
 #include "sheetwire/Automation.h"
 #include "sheetwire/sheetwire_export.h"
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -45,6 +50,10 @@ struct CalcOffice {
     std::string pipeName;
     // Whether calls are held back until Flush (see Delivery).
     bool batched = true;
+    // How long a delivery waits for the user to finish typing into a cell of
+    // the workbook it writes to (the window repainting meanwhile) before it
+    // gives up with AutomationFailure::Busy.
+    std::chrono::milliseconds cellEditWait{30000};
 };
 
 class SHEETWIRE_EXPORT CalcBackend : public AutomationBackend {
