@@ -1,5 +1,7 @@
 #include "SpreadsheetOutput.h"
 
+#include <algorithm>
+
 #include "sheetwire/Automation.h"
 #include "sheetwire/CExcel.h"
 
@@ -65,6 +67,11 @@ bool SpreadsheetOutput::checkDestination()
     const std::int32_t worksheet = excel->GetWorksheetIndex();
     return excel->IsTargetAvailable(workbook, worksheet) != 0 &&
            setCellFont(1, 1, 1, 1, workbook, worksheet, 0);
+}
+
+std::int32_t SpreadsheetOutput::firstFreeRow()
+{
+    return std::max(excel->GetFirstFreeRow(workbookIndex_, worksheetIndex_), 1);
 }
 
 bool SpreadsheetOutput::destinationGone()

@@ -102,6 +102,9 @@ public:
 class SHEETWIRE_EXPORT AutomationRange {
 public:
     virtual ~AutomationRange();
+    // The range's absolute A1 reference, "$A$1" for one cell, "$A$1:$B$5"
+    // for more (Address with its optional arguments omitted).
+    virtual std::string Address() = 0;
     virtual void AutoFit() = 0;
     // The outline of the range. The colour is an RGB value and travels whole.
     virtual void BorderAround(std::int16_t lineStyle, std::int32_t weight,
@@ -110,6 +113,8 @@ public:
     virtual std::unique_ptr<AutomationRange> EntireColumn() = 0;
     virtual std::unique_ptr<AutomationFont> Font() = 0;
     virtual void PutHorizontalAlignment(std::int16_t alignment) = 0;
+    // A single cell's contents as entered: "" for an empty cell.
+    virtual std::string Formula() = 0;
     virtual std::unique_ptr<AutomationInterior> Interior() = 0;
     virtual std::int32_t Row() = 0;
     virtual void Select() = 0;
@@ -128,6 +133,9 @@ public:
     // The rectangle between two corner cells given as A1 references.
     virtual std::unique_ptr<AutomationRange> Range(const std::string& cell1,
                                                    const std::string& cell2) = 0;
+    // The smallest rectangle holding every cell that has contents or a
+    // format of its own; the cell A1 alone on an empty worksheet.
+    virtual std::unique_ptr<AutomationRange> UsedRange() = 0;
 };
 
 class SHEETWIRE_EXPORT AutomationWorksheets {
