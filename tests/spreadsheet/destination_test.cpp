@@ -130,7 +130,7 @@ TEST_F(DestinationTest, ADestinationGoneWhileAMeasurementIsWrittenIsReportedOnce
 {
     // The measurement writes a title row of six cells, then two rows of six.
     // Each cell operation ends with a flush; before the titles come the
-    // check's two operations.
+    // check's two operations and the look for the worksheet's first free row.
     const struct {
         const char* what;
         // Where the destination goes: before the occurrence-th call of the
@@ -147,9 +147,9 @@ TEST_F(DestinationTest, ADestinationGoneWhileAMeasurementIsWrittenIsReportedOnce
          [](auto& app) { app.worksheet("結果.xls", "測定")->name = "改名"; }, worksheetNotOpen, 2},
         {"worksheet renamed in a data row", "Range.Value=", 7,
          [](auto& app) { app.worksheet("結果.xls", "測定")->name = "改名"; }, worksheetNotOpen, 7},
-        {"workbook closed between two cells", "Application.Flush", 4,
+        {"workbook closed between two cells", "Application.Flush", 5,
          [](auto& app) { app.closeWorkbook("結果.xls"); }, workbookNotOpen, 1},
-        {"application ended between two cells", "Application.Flush", 4,
+        {"application ended between two cells", "Application.Flush", 5,
          [](auto& app) { app.running = false; }, notRunning, 1},
     };
     for (const auto& c : cases) {
