@@ -502,3 +502,26 @@ TEST_F(ExcelBackendTest, AWorkbookIsKnownByItsFileAndANewOneByItsExcel)
     ASSERT_NE(otherApp, nullptr);
     EXPECT_NE(otherApp->Workbooks()->Add()->Identity(), newOne);
 }
+
+// A worksheet that holds the operator's cells is written below them: the
+// first free row is read from Excel's used range, whose address and first
+// cell's formula cross the process boundary as Excel gives them.
+TEST_F(ExcelBackendTest, TheFirstFreeRowIsBelowTheUsedRangeAndOneOnAnEmptyWorksheet)
+{
+    standin::Server server;
+    server.script("book\tBook1\tSheet1|Sheet2");
+    CExcelAutomation excel;
+    ASSERT_EQ(excel.SelectWorksheet("Book1", "Sheet2"), 1);
+    EXPECT_EQ(excel.GetFirstFreeRow(1, 2), 1);
+    // Excel reports an empty worksheet's used range as A1, formatted or not.
+    EXPECT_EQ(excel.SetCellFont(1, 1, 1, 1, 1, 2, 0), 1);
+    EXPECT_EQ(excel.GetFirstFreeRow(1, 2), 1);
+    EXPECT_EQ(excel.SetValue(std::string("mine"), 1, 1, 1, 2, 0), 1);
+    EXPECT_EQ(excel.GetFirstFreeRow(1, 2), 2);
+    const double values[] = {1.5, 2.5, 3.5, 4.5, 5.5};
+    EXPECT_EQ(excel.SetArrayValue(values, 5, 2, 1, 1, 2, 1, 0), 1);
+    EXPECT_EQ(excel.GetFirstFreeRow(1, 2), 6);
+    EXPECT_EQ(excel.SetValue(std::string("memo"), 3, 12, 1, 2, 0), 1);
+    EXPECT_EQ(excel.GetFirstFreeRow(1, 2), 13);
+    EXPECT_EQ(excel.GetFirstFreeRow(1, 1), 1) << "the other worksheet is still empty";
+}
