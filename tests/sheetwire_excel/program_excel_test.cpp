@@ -14,6 +14,7 @@
 #include "TempDir.h"
 #include "TextOutputWindow.h"
 #include "sheetwire/Automation.h"
+#include "sheetwire/CExcelAutomation.h"
 #include "sheetwire/ExcelBackend.h"
 #include "sheetwire/MemorySpreadsheet.h"
 
@@ -166,3 +167,29 @@ TEST_F(ProgramExcelTest, ABusyExcelIsWaitedForAndNeverCountsAsAGoneDestination)
 }
 
 } // namespace
+
+// A worksheet that already holds the operator's cells keeps them: the
+// session's title row and rows go below them.
+TEST_F(ProgramExcelTest, AWorksheetThatHoldsDataIsWrittenBelowIt)
+{
+    standin::Server excel;
+    excel.script("book\tBook1\tSheet1");
+    excel.script("book\t結果.xls\t測定|Sheet2");
+    sheetwire::setAutomationBackend(std::make_shared<sheetwire::ExcelBackend>());
+    {
+        CExcelAutomation operatorsCells;
+        ASSERT_EQ(operatorsCells.SelectWorksheet("結果.xls", "測定"), 1);
+        for (int row = 1; row <= 5; ++row) {
+            ASSERT_EQ(operatorsCells.SetValue(std::string("mine"), 1, row, 2, 1, 0), 1);
+            ASSERT_EQ(operatorsCells.SetValue(row, 2, row, 2, 1, 0), 1);
+        }
+    }
+    measureASession();
+    const std::string state = excel.state();
+    for (int row = 1; row <= 5; ++row)
+        EXPECT_NE(state.find("cell 1," + std::to_string(row) + " text \"mine\""), std::string::npos)
+            << "row " << row << " of the operator's cells was overwritten\n" << state;
+    EXPECT_NE(state.find("cell 1,6 text \"測定No.\""), std::string::npos) << state;
+    const auto rows = cellsByRow(state);
+    EXPECT_EQ(rows.rbegin()->first, 10) << "title, two rows, title, one row below row 5\n" << state;
+}
