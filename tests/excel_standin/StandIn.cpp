@@ -50,6 +50,35 @@ bool busy()
     return GetTickCount64() < busyUntil.load();
 }
 
+// How long the user takes to answer the question of the next Close or Quit
+// (milliseconds; 0: no question).
+std::atomic<ULONGLONG> nextQuestion{0};
+
+// Excel asks its user before it closes a workbook with unsaved changes, and
+// before it quits with such a workbook open; the method returns only once
+// the user has answered. Meanwhile its question window is up and, as under
+// any dialog of Excel, other calls are refused.
+void askUser()
+{
+    const ULONGLONG answerAfter = nextQuestion.exchange(0);
+    if (answerAfter == 0)
+        return;
+    const ULONGLONG until = GetTickCount64() + answerAfter;
+    busyUntil = until;
+    const HWND question = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"Microsoft Excel",
+                                          WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 360, 120,
+                                          nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    for (ULONGLONG now = GetTickCount64(); now < until; now = GetTickCount64()) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, DWORD(until - now), QS_ALLINPUT);
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+    DestroyWindow(question);
+}
+
 // Excel's message filter: while its user edits a cell it asks every caller
 // to retry later.
 class BusyFilter : public IMessageFilter {
@@ -612,6 +641,7 @@ public:
             const std::int16_t save = a.int16(0);
             a.at(1, VT_NULL);
             a.at(2, VT_NULL);
+            askUser();
             this->book->Close(save);
             setDone(r);
         });
@@ -741,6 +771,7 @@ public:
         });
         add(0x12E, L"Quit", Method, [this](const Arguments& a, VARIANT& r) {
             a.expectCount(0);
+            askUser();
             this->app->Quit();
             quitting = true;
             setDone(r);
@@ -777,6 +808,9 @@ private:
 //   rename BOOK SHEET NEW      the user renames a worksheet
 //   canceldelete               the user cancels the next Delete
 //   busy MS                    the user edits a cell for MS milliseconds
+//   question MS                the next Close or Quit asks the user about
+//                              unsaved changes; the answer takes MS
+//                              milliseconds
 //   userquit                   the user quits Excel (it hides, and ends
 //                              once no client holds a reference)
 //   references                 "application N objects M": the external
@@ -812,6 +846,10 @@ std::string script(const std::string& command)
     }
     if (f[0] == "busy" && f.size() == 2) {
         busyUntil = GetTickCount64() + std::stoull(f[1]);
+        return "OK";
+    }
+    if (f[0] == "question" && f.size() == 2) {
+        nextQuestion = std::stoull(f[1]);
         return "OK";
     }
     if (f[0] == "userquit" && f.size() == 1) {

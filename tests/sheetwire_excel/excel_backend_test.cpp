@@ -10,6 +10,7 @@
 #include "GuiTest.h"
 #include "StandInClient.h"
 #include "TempDir.h"
+#include "WindowPing.h"
 
 #include "sheetwire/Automation.h"
 #include "sheetwire/CExcel.h"
@@ -20,8 +21,10 @@
 
 #include <wx/app.h>
 #include <wx/filedlg.h>
+#include <wx/frame.h>
 #include <wx/treectrl.h>
 
+#include <atomic>
 #include <chrono>
 #include <clocale>
 #include <optional>
@@ -524,4 +527,59 @@ TEST_F(ExcelBackendTest, TheFirstFreeRowIsBelowTheUsedRangeAndOneOnAnEmptyWorksh
     EXPECT_EQ(excel.SetValue(std::string("memo"), 3, 12, 1, 2, 0), 1);
     EXPECT_EQ(excel.GetFirstFreeRow(1, 2), 13);
     EXPECT_EQ(excel.GetFirstFreeRow(1, 1), 1) << "the other worksheet is still empty";
+}
+
+// Excel asks its user before it closes a workbook with unsaved changes and
+// before it quits with one open, and its method returns only once the user
+// has answered. Meanwhile Tonvale's window keeps answering, the wait is not
+// taken for a busy Excel however long the user takes, and Tonvale puts no
+// box of its own over Excel's question.
+TEST_F(ExcelBackendTest, WhileExcelAsksItsUserTonvaleStaysResponsiveAndWaitsForTheAnswer)
+{
+    standin::Server excel;
+    excel.script("book\tBook1\tSheet1");
+    excel.script("book\tBook2\tSheet1");
+    // A bound on a busy Excel shorter than the user's answer.
+    sheetwire::setAutomationBackend(std::make_shared<sheetwire::ExcelBackend>(1s));
+    auto* frame = new wxFrame(nullptr, wxID_ANY, "Tonvale");
+    frame->Show();
+    const unsigned long window = nativeWindowId(*frame);
+    CExcelAutomation automation;
+
+    // Runs operation while the user takes 2.5 s over Excel's question, and
+    // pings Tonvale's window meanwhile; what it returned.
+    const auto whileAsked = [&](const char* what, const std::function<int()>& operation) -> int {
+        SCOPED_TRACE(what);
+        excel.script("question\t2500");
+        std::atomic<bool> done{false};
+        std::vector<std::optional<std::chrono::milliseconds>> pings;
+        std::thread pinger([&] {
+            while (!done) {
+                pings.push_back(pingWindow(window, 1000ms));
+                std::this_thread::sleep_for(200ms);
+            }
+        });
+        const auto start = std::chrono::steady_clock::now();
+        int result = -1;
+        {
+            GTestModalHook noBoxOfOurOwn(__FILE__, __LINE__);
+            result = operation();
+        }
+        const auto took = std::chrono::steady_clock::now() - start;
+        done = true;
+        pinger.join();
+        EXPECT_GE(took, 2500ms) << "returned before the user answered";
+        EXPECT_GE(pings.size(), 5u);
+        for (const auto& ping : pings) {
+            EXPECT_TRUE(ping.has_value()) << "Tonvale's window did not answer while Excel asked";
+            EXPECT_LT(ping.value_or(1000ms), 500ms);
+        }
+        return result;
+    };
+
+    EXPECT_EQ(whileAsked("Close", [&] { return automation.CloseWorkbook("Book1", 1); }), 1);
+    EXPECT_EQ(excel.state().find("workbook Book1"), std::string::npos) << excel.state();
+    EXPECT_EQ(whileAsked("Quit", [&] { return automation.QuitExcel(); }), 1);
+    EXPECT_TRUE(excel.ends(10s)) << "the Excel told to quit did not end";
+    frame->Destroy();
 }
