@@ -762,6 +762,29 @@ public:
         makeWorkbook(session, document)->Close(saveChanges);
     }
 
+    void Activate() override
+    {
+        batch->flush();
+        makeWorkbook(session, document)->Activate();
+    }
+
+    // Asked of the office after what is held back, as a selection held
+    // back may show another sheet; found among the sheets by its name.
+    std::unique_ptr<AutomationWorksheet> ActiveSheet() override
+    {
+        batch->flush();
+        const OUString name = fromUtf8(makeWorkbook(session, document)->ActiveSheet()->Name());
+        return officeCall("Workbook.ActiveSheet", [&] {
+            const auto& names = batch->sheetNames(document);
+            const auto found = std::find(names.begin(), names.end(), name);
+            if (found == names.end())
+                throw AutomationError(AutomationFailure::NoSuchItem,
+                                      "Workbook.ActiveSheet: the active sheet is not among the sheets");
+            return std::make_unique<BatchWorksheet>(
+                session, batch, document, static_cast<sal_Int32>(found - names.begin()) + 1);
+        });
+    }
+
     std::uint64_t Identity() override
     {
         return officeCall("Workbook.Identity", [&] {
@@ -848,6 +871,16 @@ public:
     {
         batch->flush();
         return makeApplication(session)->ActiveCell();
+    }
+
+    // A selection held back never changes the office's active window: asked
+    // at once.
+    std::unique_ptr<AutomationWorkbook> ActiveWorkbook() override
+    {
+        const auto active = makeApplication(session)->ActiveWorkbook();
+        if (!active)
+            return nullptr;
+        return std::make_unique<BatchWorkbook>(session, batch, documentOf(*active));
     }
 
     void Quit() override

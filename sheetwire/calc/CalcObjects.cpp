@@ -517,6 +517,27 @@ public:
         });
     }
 
+    // The office's active frame is the one its desktop hands out as the
+    // current one, where the active cell is read.
+    void Activate() override
+    {
+        officeCall("Workbook.Activate", [&] {
+            document->ensureOpen("Workbook.Activate");
+            controllerOf(*document, "Workbook.Activate")->getFrame()->activate();
+        });
+    }
+
+    std::unique_ptr<AutomationWorksheet> ActiveSheet() override
+    {
+        return officeCall("Workbook.ActiveSheet", [&] {
+            document->ensureOpen("Workbook.ActiveSheet");
+            const Reference<css::sheet::XSpreadsheetView> view(
+                controllerOf(*document, "Workbook.ActiveSheet"), UNO_QUERY_THROW);
+            return std::make_unique<CalcWorksheet>(
+                std::make_shared<SheetContext>(session, document, view->getActiveSheet()));
+        });
+    }
+
     std::uint64_t Identity() override
     {
         return officeCall("Workbook.Identity", [&] {
@@ -670,6 +691,19 @@ public:
                 sheet->getCellRangeByPosition(address.StartColumn, address.StartRow,
                                               address.StartColumn, address.StartRow),
                 false);
+        });
+    }
+
+    std::unique_ptr<AutomationWorkbook> ActiveWorkbook() override
+    {
+        return officeCall("Application.ActiveWorkbook", [&]() -> std::unique_ptr<AutomationWorkbook> {
+            const auto frame = session->desktop()->getCurrentFrame();
+            const auto controller = frame.is() ? frame->getController() : nullptr;
+            const auto model = controller.is() ? controller->getModel() : nullptr;
+            auto document = model.is() ? session->document(model) : nullptr;
+            if (!document)
+                return nullptr;
+            return std::make_unique<CalcWorkbook>(session, workbooks, std::move(document));
         });
     }
 

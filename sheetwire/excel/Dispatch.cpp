@@ -335,6 +335,19 @@ Dispatch Dispatch::getObject(const char* member, DISPID id, const char* resultNa
     return adopt(other, resultName);
 }
 
+Dispatch Dispatch::getObjectOrNothing(const char* member, DISPID id, const char* resultName) const
+{
+    Variant result = get(member, id);
+    if (result.get().vt == VT_EMPTY ||
+        (result.get().vt == VT_DISPATCH && result.get().pdispVal == nullptr))
+        return {};
+    if (result.get().vt != VT_DISPATCH)
+        fail(member, DISP_E_TYPEMISMATCH, systemText(DISP_E_TYPEMISMATCH));
+    IDispatch* other = result.get().pdispVal;
+    other->AddRef();
+    return adopt(other, resultName);
+}
+
 std::int32_t Dispatch::getLong(const char* member, DISPID id) const
 {
     Variant result = get(member, id);

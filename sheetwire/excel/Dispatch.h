@@ -86,6 +86,9 @@ public:
     // Results of a property get.
     Dispatch getObject(const char* member, DISPID id, const char* resultName,
                        std::vector<Variant> arguments = {}) const;
+    // The same for a property that Excel answers with Nothing when there is
+    // no such object (no workbook open): an empty Dispatch then.
+    Dispatch getObjectOrNothing(const char* member, DISPID id, const char* resultName) const;
     std::int32_t getLong(const char* member, DISPID id) const;
     std::string getText(const char* member, DISPID id) const;
 

@@ -17,8 +17,8 @@ namespace {
 // name: a lookup under a locale other than Excel's own fails on some
 // installations.
 namespace id {
-constexpr DISPID activeCell = 0x131, quit = 0x12E, screenUpdating = 0x17E, visible = 0x22E,
-                 workbooks = 0x23C;
+constexpr DISPID activeCell = 0x131, activeSheet = 0x133, activeWorkbook = 0x134, quit = 0x12E,
+                 screenUpdating = 0x17E, visible = 0x22E, workbooks = 0x23C;
 constexpr DISPID add = 0xB5, count = 0x76, item = 0xAA, open = 0x2AA;
 constexpr DISPID close = 0x115, name = 0x6E, worksheets = 0x1EE, application = 0x94,
                  fullName = 0x121, hwnd = 0x79E;
@@ -184,6 +184,12 @@ class Workbook : public AutomationWorkbook {
 public:
     explicit Workbook(Dispatch object) : object(std::move(object)) {}
 
+    void Activate() override { object.call("Activate", id::activate); }
+    std::unique_ptr<AutomationWorksheet> ActiveSheet() override
+    {
+        return std::make_unique<Worksheet>(object.getObject("ActiveSheet", id::activeSheet, "Worksheet"));
+    }
+
     void Close(std::int16_t saveChanges) override
     {
         std::vector<Variant> arguments;
@@ -293,6 +299,13 @@ public:
     std::unique_ptr<AutomationRange> ActiveCell() override
     {
         return std::make_unique<Range>(self().getObject("ActiveCell", id::activeCell, "Range"));
+    }
+    std::unique_ptr<AutomationWorkbook> ActiveWorkbook() override
+    {
+        auto workbook = self().getObjectOrNothing("ActiveWorkbook", id::activeWorkbook, "Workbook");
+        if (!workbook)
+            return nullptr;
+        return std::make_unique<Workbook>(std::move(workbook));
     }
     void Quit() override { self().call("Quit", id::quit); }
     void PutScreenUpdating(bool on) override

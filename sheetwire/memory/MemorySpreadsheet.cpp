@@ -218,6 +218,9 @@ public:
     void Select() override
     {
         enter("Range.Select");
+        if (app->activeWorkbook != book || book->activeWorksheet != sheet)
+            throw AutomationError(AutomationFailure::Refused,
+                                  "Select method of Range class failed");
         sheet->activeColumn = firstColumn;
         sheet->activeRow = firstRow;
     }
@@ -280,10 +283,15 @@ public:
               std::shared_ptr<MemoryWorksheet> sheet)
         : Part(std::move(app)), book(std::move(book)), sheet(std::move(sheet)) {}
 
+    // As clicking the worksheet's tab, which only the active workbook's
+    // window shows.
     void Activate() override
     {
         enter("Worksheet.Activate");
-        activate(*app, book, sheet);
+        if (app->activeWorkbook != book)
+            throw AutomationError(AutomationFailure::Refused,
+                                  "Activate method of Worksheet class failed");
+        book->activeWorksheet = sheet;
     }
 
     bool Delete() override
@@ -421,6 +429,20 @@ public:
         app->closeWorkbook(book->name);
     }
 
+    void Activate() override
+    {
+        enter("Workbook.Activate");
+        app->activeWorkbook = book;
+    }
+
+    std::unique_ptr<AutomationWorksheet> ActiveSheet() override
+    {
+        enter("Workbook.ActiveSheet");
+        if (!book->activeWorksheet)
+            throw AutomationError(AutomationFailure::Refused, "Workbook.ActiveSheet: no sheet");
+        return std::make_unique<Worksheet>(app, book, book->activeWorksheet);
+    }
+
     std::uint64_t Identity() override
     {
         enter("Workbook.Identity");
@@ -522,6 +544,14 @@ public:
         const auto& sheet = book->activeWorksheet;
         return std::make_unique<Range>(app, book, sheet, sheet->activeColumn, sheet->activeRow,
                                        sheet->activeColumn, sheet->activeRow, false);
+    }
+
+    std::unique_ptr<AutomationWorkbook> ActiveWorkbook() override
+    {
+        call("Application.ActiveWorkbook");
+        if (!app->activeWorkbook)
+            return nullptr;
+        return std::make_unique<Workbook>(app, app->activeWorkbook);
     }
 
     void Quit() override
@@ -645,6 +675,18 @@ void MemorySpreadsheet::closeWorkbook(const std::string& name)
     workbooks.erase(std::find(workbooks.begin(), workbooks.end(), book));
     if (activeWorkbook == book)
         activeWorkbook = workbooks.empty() ? nullptr : workbooks.back();
+}
+
+void MemorySpreadsheet::activate(const std::string& workbookName,
+                                 const std::string& worksheetName)
+{
+    const auto book = workbook(workbookName);
+    const auto sheet = book ? book->worksheet(worksheetName) : nullptr;
+    if (!sheet)
+        throw AutomationError(AutomationFailure::NoSuchItem,
+                              "no worksheet " + worksheetName + " in " + workbookName);
+    activeWorkbook = book;
+    book->activeWorksheet = sheet;
 }
 
 void MemorySpreadsheet::addFile(const std::string& path, const std::vector<std::string>& worksheets)

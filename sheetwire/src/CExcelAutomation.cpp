@@ -292,7 +292,7 @@ int CExcelAutomation::SelectWorksheet(const std::string& workbookName,
         m_worksheetName = worksheetName;
         m_worksheetIndex = findWorksheet(workbookName, worksheetName);
         if (m_worksheetIndex > 0) {
-            resolveTarget(m_workbookIndex, m_worksheetIndex)->Activate();
+            bringForward(m_workbookIndex, m_worksheetIndex);
             finish();
             return 1;
         }
@@ -306,7 +306,7 @@ int CExcelAutomation::ActivateWorksheet(std::int32_t workbookIndex, std::int32_t
     const ReleaseOnError release(m_application);
     if (!IsExcelRunning() || !AttachRunning())
         return 0;
-    resolveTarget(workbookIndex, worksheetIndex)->Activate();
+    bringForward(workbookIndex, worksheetIndex);
     finish();
     return 1;
 }
@@ -507,6 +507,26 @@ void CExcelAutomation::fitColumns(AutomationRange& range, std::int32_t workbookI
         AutoFitColumns(range);
 }
 
+// The application selects cells only on the active worksheet of its active
+// workbook (Excel refuses Select elsewhere), and activates a worksheet only
+// in the active workbook. Asked once per operation, before its first
+// selection; a workbook is told by its identity, as two workbook objects
+// of one workbook are different objects.
+std::unique_ptr<AutomationWorksheet> CExcelAutomation::bringForward(std::int32_t workbookIndex,
+                                                                   std::int32_t worksheetIndex)
+{
+    const auto workbook = m_application->Workbooks()->Item(index16(workbookIndex));
+    const std::uint64_t identity = workbook->Identity();
+    const auto active = m_application->ActiveWorkbook();
+    if (!active || active->Identity() != identity)
+        workbook->Activate();
+    auto worksheet = workbook->Worksheets()->Item(index16(worksheetIndex));
+    const std::string name = worksheet->Name();
+    if (workbook->ActiveSheet()->Name() != name)
+        worksheet->Activate();
+    return worksheet;
+}
+
 std::unique_ptr<AutomationWorksheet> CExcelAutomation::resolveTarget(std::int32_t workbookIndex,
                                                                     std::int32_t worksheetIndex)
 {
@@ -541,7 +561,8 @@ int CExcelAutomation::writeCell(const CellValue& value, std::int32_t column, std
         letGo();
         return 0;
     }
-    const auto range = targetRange(column, row, column, row, workbookIndex, worksheetIndex);
+    const auto reference = CellReference(column, row);
+    const auto range = bringForward(workbookIndex, worksheetIndex)->Range(reference, reference);
     range->Select();
     range->PutValue(value);
     if (autoFit == 1)
@@ -558,7 +579,8 @@ int CExcelAutomation::writeRun(const T* values, int count, std::int32_t column, 
     const ReleaseOnError release(m_application);
     if (!AttachRunning())
         return 0;
-    const auto worksheet = resolveTarget(workbookIndex, worksheetIndex);
+    const auto worksheet = count > 0 ? bringForward(workbookIndex, worksheetIndex)
+                                     : resolveTarget(workbookIndex, worksheetIndex);
     const auto cellAt = [&](int i) {
         return down == 1 ? CellReference(column, step(row, i)) : CellReference(step(column, i), row);
     };
@@ -713,7 +735,7 @@ std::int32_t CExcelAutomation::activeCell(std::int32_t workbookIndex,
     const ReleaseOnError release(m_application);
     if (!AttachRunning())
         return 0;
-    resolveTarget(workbookIndex, worksheetIndex)->Activate();
+    bringForward(workbookIndex, worksheetIndex);
     const auto cell = m_application->ActiveCell();
     const std::int32_t number = row ? cell->Row() : cell->Column();
     finish();

@@ -630,6 +630,15 @@ public:
             const auto file = openedFiles.find(name);
             setText(r, file != openedFiles.end() ? file->second : name);
         });
+        add(0x130, L"Activate", Method, [this](const Arguments& a, VARIANT& r) {
+            a.expectCount(0);
+            this->book->Activate();
+            setDone(r);
+        });
+        add(0x133, L"ActiveSheet", Get, [this](const Arguments& a, VARIANT& r) {
+            a.expectCount(0);
+            setDispatch(r, new Worksheet(this->book->ActiveSheet()));
+        });
         add(0x94, L"Application", Get, [](const Arguments& a, VARIANT& r) {
             a.expectCount(0);
             theApplication->AddRef();
@@ -769,6 +778,13 @@ public:
             a.expectCount(0);
             setDispatch(r, new Range(this->app->ActiveCell(), nullptr, {}, {}));
         });
+        // Nothing when no workbook is open.
+        add(0x134, L"ActiveWorkbook", Get, [this](const Arguments& a, VARIANT& r) {
+            a.expectCount(0);
+            auto active = this->app->ActiveWorkbook();
+            r.vt = VT_DISPATCH;
+            r.pdispVal = active ? new Workbook(std::move(active)) : nullptr;
+        });
         add(0x12E, L"Quit", Method, [this](const Arguments& a, VARIANT& r) {
             a.expectCount(0);
             askUser();
@@ -806,6 +822,8 @@ private:
 //   file PATH SHEET|SHEET...   a file that Workbooks.Open finds
 //   close NAME                 the user closes a workbook
 //   rename BOOK SHEET NEW      the user renames a worksheet
+//   activate BOOK SHEET        the user clicks a workbook's window and a
+//                              worksheet's tab in it
 //   canceldelete               the user cancels the next Delete
 //   busy MS                    the user edits a cell for MS milliseconds
 //   question MS                the next Close or Quit asks the user about
@@ -842,6 +860,10 @@ std::string script(const std::string& command)
         if (!sheet)
             throw AutomationError(AutomationFailure::NoSuchItem, "no such worksheet");
         sheet->name = f[3];
+        return "OK";
+    }
+    if (f[0] == "activate" && f.size() == 3) {
+        model->activate(f[1], f[2]);
         return "OK";
     }
     if (f[0] == "busy" && f.size() == 2) {

@@ -56,6 +56,14 @@ const Calls findSecondWorkbook = {"Application.Workbooks", "Workbooks.Count",
 const Calls resolveSecondFirst = {"Application.Workbooks", "Workbooks.Item(2)",
                                   "Workbook.Worksheets", "Worksheets.Item(1)"};
 
+// Resolving workbook 2, worksheet 1 before a selection, when both are the
+// active ones already: asked, nothing activated.
+const Calls bringSecondFirstForward = {
+    "Application.Workbooks", "Workbooks.Item(2)",   "Workbook.Identity",
+    "Application.ActiveWorkbook", "Workbook.Identity", "Workbook.Worksheets",
+    "Worksheets.Item(1)",    "Worksheet.Name",      "Workbook.ActiveSheet",
+    "Worksheet.Name"};
+
 // Switches the numeric locale for one test and back.
 class NumericLocale {
 public:
@@ -293,12 +301,72 @@ TEST_F(CExcelTest, SetValueBindsOnceForNameChecksSelectWriteAndFitThenFlushes)
         findSecondWorkbook,
         {"Application.Workbooks", "Workbooks.Item(2)", "Workbook.Worksheets", "Worksheets.Count",
          "Worksheets.Item(1)", "Worksheet.Name"},
-        resolveSecondFirst,
+        bringSecondFirstForward,
         {"Worksheet.Range(C4,C4)", "Range.Select", "Range.Value=int 7"},
         {"Range.EntireColumn", "Range.AutoFit"},
         finish,
     });
     EXPECT_EQ(spreadsheet->log, expected);
+}
+
+// The application selects a cell only on the active worksheet of the active
+// workbook, and the operator may have clicked another worksheet or workbook
+// since the last write: each write brings the target forward, once, and
+// only what is not active already.
+TEST_F(CExcelTest, AWriteBringsTheTargetForwardWhereverTheUserClickedMeanwhile)
+{
+    selectTarget();
+    using Click = std::pair<const char*, const char*>;
+    const struct {
+        const char* what;
+        std::vector<Click> clicks;
+        Calls activations;
+    } cases[] = {
+        {"nothing clicked", {}, {}},
+        {"another worksheet", {{"結果.xls", "Sheet3"}}, {"Worksheet.Activate"}},
+        {"another workbook", {{"Book1", "Sheet2"}}, {"Workbook.Activate"}},
+        {"another worksheet, then another workbook",
+         {{"結果.xls", "Sheet2"}, {"Book1", "Sheet1"}},
+         {"Workbook.Activate", "Worksheet.Activate"}},
+    };
+    const auto activations = [&] {
+        Calls found;
+        for (const auto& call : spreadsheet->log)
+            if (call.ends_with(".Activate"))
+                found.push_back(call);
+        return found;
+    };
+    const double values[] = {1.5, 2.5, 3.5};
+    std::int32_t row = 1;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (const bool run : {false, true}) {
+            SCOPED_TRACE(run ? "SetArrayValue" : "SetValue");
+            for (const auto& [workbook, worksheet] : c.clicks)
+                spreadsheet->activate(workbook, worksheet);
+            spreadsheet->log.clear();
+            ASSERT_EQ(run ? automation.SetArrayValue(values, 3, 1, row, 2, 1, 0, 1)
+                          : automation.SetValue(7, 1, row, 2, 1, 1),
+                      1);
+            EXPECT_EQ(activations(), c.activations);
+            const auto reference = [row](const char* column) { return column + std::to_string(row); };
+            ASSERT_NE(cell("結果.xls", "測定", reference("A")), nullptr);
+            EXPECT_EQ(cell("結果.xls", "測定", reference("A"))->value,
+                      run ? CellValue(1.5) : CellValue(7));
+            if (run) {
+                EXPECT_EQ(cell("結果.xls", "測定", reference("C"))->value, CellValue(3.5));
+            }
+            EXPECT_EQ(spreadsheet->activeWorkbook, spreadsheet->workbook("結果.xls"));
+            EXPECT_EQ(spreadsheet->activeWorkbook->activeWorksheet,
+                      spreadsheet->worksheet("結果.xls", "測定"));
+            EXPECT_EQ(spreadsheet->liveHandles, 0);
+            ++row;
+        }
+    }
+    for (const auto& [workbook, worksheet] :
+         {Click{"結果.xls", "Sheet2"}, Click{"結果.xls", "Sheet3"}, Click{"Book1", "Sheet1"},
+          Click{"Book1", "Sheet2"}})
+        EXPECT_TRUE(spreadsheet->worksheet(workbook, worksheet)->cells.empty()) << worksheet;
 }
 
 TEST_F(CExcelTest, SetValueWritesNothingWhenTheTargetIsNotWhereTheCallerSays)

@@ -193,6 +193,22 @@ std::string OfficeProbe::activeSheet(const std::string& title)
     return utf8(Reference<css::container::XNamed>(view->getActiveSheet(), UNO_QUERY_THROW)->getName());
 }
 
+std::string OfficeProbe::activeTitle()
+{
+    const auto frame = desktop->getCurrentFrame();
+    return frame.is() && frame->getController().is() ? titleOf(frame->getController()->getModel())
+                                                      : std::string();
+}
+
+void OfficeProbe::click(const std::string& title, const std::string& sheetName)
+{
+    const auto controller = model(title)->getCurrentController();
+    controller->getFrame()->activate();
+    if (!sheetName.empty())
+        Reference<css::sheet::XSpreadsheetView>(controller, UNO_QUERY_THROW)
+            ->setActiveSheet(sheet(title, sheetName));
+}
+
 std::string OfficeProbe::selection(const std::string& title)
 {
     const Reference<css::view::XSelectionSupplier> view(model(title)->getCurrentController(),

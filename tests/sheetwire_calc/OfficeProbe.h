@@ -53,6 +53,11 @@ public:
     std::string activeSheet(const std::string& title);
     // The cell range selected in the document's window, as "B5" or "B5:C7".
     std::string selection(const std::string& title);
+    // The title of the document whose window is the office's active one.
+    std::string activeTitle();
+    // The user clicks the document's window, and with a sheet named, that
+    // sheet's tab in it.
+    void click(const std::string& title, const std::string& sheetName = {});
 
     // Opens a new document from a factory URL such as "private:factory/scalc".
     Reference<css::frame::XModel> open(const std::string& url);

@@ -9,6 +9,8 @@
 #include "sheetwire/CExcel.h"
 #include "sheetwire/SelectWorksheetDlg.h"
 
+#include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
+#include <com/sun/star/sheet/XSpreadsheets.hpp>
 #include <com/sun/star/table/CellHoriJustify.hpp>
 #include <com/sun/star/text/XText.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
@@ -165,6 +167,46 @@ TEST_F(CExcelOverCalc, TheWorksheetSelectedInTheDialogReceivesValuesAndFormats)
     EXPECT_EQ(probe->selection(second), "F2");
     EXPECT_EQ(excel.GetCellActiveRow(2, 1), 2);
     EXPECT_EQ(excel.GetCellActiveColumn(2, 1), 6);
+}
+
+// The user clicks another sheet of the workbook, then another workbook's
+// window, between two writes: each lands in the selected worksheet, which
+// the office shows again in its active window.
+TEST_F(CExcelOverCalc, WritesLandInTheSelectedWorksheetAfterTheUserClickedElsewhere)
+{
+    const auto first = addWorkbook();
+    const auto second = addWorkbook();
+    Reference<css::sheet::XSpreadsheetDocument>(probe->model(second), UNO_QUERY_THROW)
+        ->getSheets()
+        ->insertNewByName("Other", 1);
+    ASSERT_EQ(selectInDialog(second, "Sheet1",
+                             {first + "/Sheet1", second + "/Sheet1", second + "/Other"}),
+              1);
+    const struct {
+        const char* what;
+        std::string title;
+        const char* sheet;
+    } clicks[] = {
+        {"another sheet", second, "Other"},
+        {"another workbook", first, ""},
+    };
+    int row = 1;
+    for (const auto& c : clicks) {
+        SCOPED_TRACE(c.what);
+        probe->click(c.title, c.sheet);
+        const double values[] = {1.5, 2.5};
+        EXPECT_EQ(excel.SetValue(row, 1, row, 2, 1, 0), 1);
+        EXPECT_EQ(excel.SetArrayValue(values, 2, 2, row, 2, 1, 0, 0), 1);
+        const std::string number = std::to_string(row);
+        EXPECT_EQ(probe->cell(second, "Sheet1", "A" + number)->getValue(), row);
+        EXPECT_EQ(probe->cell(second, "Sheet1", "C" + number)->getValue(), 2.5);
+        EXPECT_EQ(probe->activeTitle(), second);
+        EXPECT_EQ(probe->activeSheet(second), "Sheet1");
+        EXPECT_EQ(probe->selection(second), "C" + number);
+        ++row;
+    }
+    EXPECT_EQ(probe->cell(second, "Other", "A1")->getType(), css::table::CellContentType_EMPTY);
+    EXPECT_EQ(probe->cell(first, "Sheet1", "A1")->getType(), css::table::CellContentType_EMPTY);
 }
 
 TEST_F(CExcelOverCalc, TheNameCheckAndPositionsTheOfficeDoesNotHold)

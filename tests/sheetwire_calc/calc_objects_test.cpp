@@ -318,6 +318,33 @@ TEST_F(CalcObjects, SelectAndActivateMoveTheActiveCell)
     EXPECT_EQ(attach()->ActiveCell()->Row(), 9);
 }
 
+// The workbook of the office's active window and the sheet each window
+// shows, as activation and the user's clicks change them.
+TEST_F(CalcObjects, TheActiveWorkbookAndSheetFollowActivationAndTheUsersClicks)
+{
+    std::string first, second;
+    firstWorksheet(first);
+    const auto sheet1 = firstWorksheet(second);
+    const auto book = workbook(second);
+    book->Worksheets()->Add(*sheet1);
+    ASSERT_EQ(probe->sheetNames(second), (std::vector<std::string>{"Sheet2", "Sheet1"}));
+
+    probe->click(first);
+    const auto app = attach();
+    ASSERT_NE(app->ActiveWorkbook(), nullptr);
+    EXPECT_EQ(app->ActiveWorkbook()->Name(), first);
+    book->Activate();
+    EXPECT_EQ(probe->activeTitle(), second);
+    EXPECT_EQ(app->ActiveWorkbook()->Identity(), book->Identity());
+
+    probe->click(second, "Sheet1");
+    EXPECT_EQ(book->ActiveSheet()->Name(), "Sheet1");
+    probe->click(second, "Sheet2");
+    EXPECT_EQ(book->ActiveSheet()->Name(), "Sheet2");
+    probe->click(first);
+    EXPECT_EQ(book->ActiveSheet()->Name(), "Sheet2") << "each window keeps its own";
+}
+
 TEST_F(CalcObjects, WorksheetsAddBeforeAndActivateDeleteRemoves)
 {
     std::string title;
@@ -475,6 +502,8 @@ TEST_F(CalcObjects, AClosedWorkbookTakesNoWritesSilently)
         {"Worksheet.Delete", [&] { worksheet->Delete(); }},
         {"Worksheets.Count", [&] { worksheets->Count(); }},
         {"Worksheets.Item", [&] { worksheets->Item(1); }},
+        {"Workbook.Activate", [&] { workbookHandle->Activate(); }},
+        {"Workbook.ActiveSheet", [&] { workbookHandle->ActiveSheet(); }},
         {"Workbook.Name", [&] { workbookHandle->Name(); }},
         {"Workbook.Worksheets", [&] { workbookHandle->Worksheets(); }},
         {"Workbook.Close", [&] { workbookHandle->Close(0); }},

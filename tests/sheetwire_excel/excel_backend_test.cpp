@@ -298,6 +298,9 @@ TEST_F(ExcelBackendTest, ErrorsOfExcelCarryItsDescription)
          "Range.AutoFit: "},
         {[&] { books->Open("C:\\nowhere\\x.xls"); }, sheetwire::AutomationFailure::CannotOpen,
          "Workbooks.Open: "},
+        // Sheet1 is the active one: Excel selects nowhere else.
+        {[&] { second->Range("A1", "A1")->Select(); }, sheetwire::AutomationFailure::Refused,
+         "Range.Select: Select method of Range"},
     };
     for (const auto& c : cases) {
         try {
@@ -326,6 +329,46 @@ TEST_F(ExcelBackendTest, ErrorsOfExcelCarryItsDescription)
     excel.script("close\tBook1");
     EXPECT_EQ(failureOf([&] { book->Name(); }), sheetwire::AutomationFailure::WorkbookClosed);
     EXPECT_EQ(failureOf([&] { sheets->Count(); }), sheetwire::AutomationFailure::WorkbookClosed);
+}
+
+// Excel's active workbook and each workbook's active sheet, as activation
+// and its user's clicks change them; a worksheet of a workbook that is not
+// the active one is neither activated nor selected in.
+TEST_F(ExcelBackendTest, TheActiveWorkbookAndSheetFollowActivationAndTheUsersClicks)
+{
+    standin::Server excel;
+    const auto app = backend->AttachRunning();
+    ASSERT_NE(app, nullptr);
+    EXPECT_EQ(app->ActiveWorkbook(), nullptr) << "no workbook open";
+    excel.script("book\tBook1\tSheet1|Sheet2");
+    excel.script("book\tBook2\tSheet1");
+    const auto book1 = app->Workbooks()->Item(1);
+    const auto sheet2 = book1->Worksheets()->Item(2);
+    EXPECT_EQ(app->ActiveWorkbook()->Name(), "Book2");
+    const auto refused = [](const std::function<void()>& call) {
+        try {
+            call();
+        } catch (const AutomationError& e) {
+            return e.failure() == sheetwire::AutomationFailure::Refused;
+        }
+        return false;
+    };
+    EXPECT_TRUE(refused([&] { sheet2->Activate(); })) << "in a workbook that is not active";
+    EXPECT_TRUE(refused([&] { sheet2->Range("A1", "A1")->Select(); }));
+
+    book1->Activate();
+    EXPECT_EQ(app->ActiveWorkbook()->Name(), "Book1");
+    EXPECT_EQ(book1->ActiveSheet()->Name(), "Sheet1");
+    sheet2->Activate();
+    EXPECT_EQ(book1->ActiveSheet()->Name(), "Sheet2");
+    sheet2->Range("B3", "B3")->Select();
+    EXPECT_NE(excel.state().find("worksheet Sheet2 (active) active cell 2,3"), std::string::npos)
+        << excel.state();
+
+    excel.script("activate\tBook2\tSheet1");
+    EXPECT_EQ(app->ActiveWorkbook()->Name(), "Book2");
+    EXPECT_EQ(book1->ActiveSheet()->Name(), "Sheet2") << "each workbook keeps its own";
+    EXPECT_TRUE(refused([&] { sheet2->Range("A1", "A1")->Select(); }));
 }
 
 TEST_F(ExcelBackendTest, AnExcelThatDiesFailsTheNextCallAndTheOneUnderWay)

@@ -23,6 +23,7 @@
 #include <cstdlib>
 #include <map>
 #include <optional>
+#include <sstream>
 
 using namespace tonvale;
 
@@ -164,6 +165,51 @@ TEST_F(ProgramExcelTest, ABusyExcelIsWaitedForAndNeverCountsAsAGoneDestination)
     EXPECT_EQ(main->settings().getInt("Mes_Num"), 5) << "nothing counted as written";
     excel.script("busy\t0");
     EXPECT_EQ(excel.state(), afterWait) << "nothing written";
+}
+
+// Cells of the workbooks' state outside the worksheet named sheet.
+int cellsOutside(const std::string& state, const std::string& sheet)
+{
+    int outside = 0;
+    bool inside = false;
+    std::istringstream lines(state);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("workbook ", 0) == 0)
+            inside = false;
+        else if (line.rfind("  worksheet ", 0) == 0)
+            inside = line.rfind("  worksheet " + sheet + " ", 0) == 0;
+        else if (line.rfind("    cell ", 0) == 0 && !inside)
+            ++outside;
+    }
+    return outside;
+}
+
+// Excel selects a cell only on the active worksheet of the active workbook.
+// Between two measurements the operator clicks another worksheet, then
+// another workbook: each measurement lands whole in 結果.xls/測定 all the
+// same, with no message, and 測定 is shown again.
+TEST_F(ProgramExcelTest, MeasurementsLandWholeInTheTargetAfterTheOperatorClickedElsewhere)
+{
+    standin::Server excel;
+    excel.script("book\tBook1\tSheet1");
+    excel.script("book\t結果.xls\t測定|Sheet2");
+    sheetwire::setAutomationBackend(std::make_shared<sheetwire::ExcelBackend>());
+    measureASession();
+    for (const char* click : {"activate\t結果.xls\tSheet2", "activate\tBook1\tSheet1"}) {
+        SCOPED_TRACE(click);
+        const auto before = cellsByRow(excel.state());
+        excel.script(click);
+        EXPECT_NO_DIALOG(main->measure());
+        const std::string state = excel.state();
+        const auto after = cellsByRow(state);
+        ASSERT_EQ(after.size(), before.size() + 1) << state;
+        EXPECT_EQ(after.rbegin()->second, before.rbegin()->second) << state;
+        EXPECT_EQ(cellsOutside(state, "測定"), 0) << state;
+        EXPECT_NE(state.find("workbook 結果.xls (active)\n"), std::string::npos) << state;
+        EXPECT_NE(state.find("  worksheet 測定 (active) "), std::string::npos) << state;
+    }
+    EXPECT_EQ(main->destinationList()->GetSelection(), 1);
+    EXPECT_EQ(main->settings().getInt("Mes_Num"), 6);
 }
 
 } // namespace

@@ -570,6 +570,38 @@ TEST_F(WorksheetLayoutTest, AnUnusableDestinationShowsMessage140AndWritesNothing
     }
 }
 
+// Between two measurements the operator clicks another worksheet, or
+// another workbook: the application selects cells only on the active
+// worksheet of the active workbook, and the next measurement lands whole in
+// the destination all the same, which is shown again.
+TEST_F(WorksheetLayoutTest, AMeasurementLandsWholeInTheDestinationAfterTheOperatorClickedElsewhere)
+{
+    ASSERT_TRUE(measure(1, 1));
+    const struct {
+        const char* what;
+        const char* workbook;
+        const char* worksheet;
+    } clicks[] = {
+        {"another worksheet", "結果.xls", "測定"},
+        {"another workbook", "Book1", "Sheet2"},
+    };
+    int number = 2;
+    for (const auto& c : clicks) {
+        SCOPED_TRACE(c.what);
+        spreadsheet->activate(c.workbook, c.worksheet);
+        const std::int32_t row = output.nextRow();
+        ASSERT_TRUE(measure(number, 1));
+        EXPECT_EQ(rowOf(target(), row), fullRow(number, 1, 0, "SCI"));
+        EXPECT_EQ(rowOf(target(), row + 1), fullRow(number, 1, 1, "SCE"));
+        EXPECT_EQ(output.nextRow(), row + 2);
+        EXPECT_EQ(spreadsheet->activeWorkbook, spreadsheet->workbook("結果.xls"));
+        EXPECT_EQ(spreadsheet->activeWorkbook->activeWorksheet.get(), &target());
+        ++number;
+    }
+    EXPECT_TRUE(sheet("結果.xls", "測定").cells.empty());
+    EXPECT_TRUE(sheet("Book1", "Sheet2").cells.empty());
+}
+
 TEST_F(WorksheetLayoutTest, AnApplicationErrorPartWayThroughARowLeavesTheWriter)
 {
     Switches numberOnly = allOff;

@@ -117,6 +117,9 @@ public:
     virtual std::string Formula() = 0;
     virtual std::unique_ptr<AutomationInterior> Interior() = 0;
     virtual std::int32_t Row() = 0;
+    // Moves the selection to the range. The application refuses it (Excel:
+    // "Select method of Range class failed") unless the range's worksheet is
+    // the active sheet of the active workbook.
     virtual void Select() = 0;
     virtual void PutValue(const CellValue& value) = 0;
     virtual void PutVerticalAlignment(std::int16_t alignment) = 0;
@@ -125,6 +128,9 @@ public:
 class SHEETWIRE_EXPORT AutomationWorksheet {
 public:
     virtual ~AutomationWorksheet();
+    // Shows this worksheet in its workbook's window, as clicking its tab
+    // does. The application may refuse it while the workbook is not the
+    // active one (activate the workbook first).
     virtual void Activate() = 0;
     // False when the user answered the application's confirmation with
     // Cancel, and the worksheet stays.
@@ -152,6 +158,11 @@ public:
 class SHEETWIRE_EXPORT AutomationWorkbook {
 public:
     virtual ~AutomationWorkbook();
+    // Makes this the application's active workbook, its window the one on
+    // top.
+    virtual void Activate() = 0;
+    // The sheet on top in this workbook's window.
+    virtual std::unique_ptr<AutomationWorksheet> ActiveSheet() = 0;
     // Closes the workbook (Filename and RouteWorkbook null).
     virtual void Close(std::int16_t saveChanges) = 0;
     // Tells this workbook from every other one: the same while it stays
@@ -179,6 +190,8 @@ class SHEETWIRE_EXPORT AutomationApplication {
 public:
     virtual ~AutomationApplication();
     virtual std::unique_ptr<AutomationRange> ActiveCell() = 0;
+    // The workbook of the window on top; null when no workbook shows.
+    virtual std::unique_ptr<AutomationWorkbook> ActiveWorkbook() = 0;
     virtual void Quit() = 0;
     virtual void PutScreenUpdating(bool on) = 0;
     virtual void PutVisible(bool visible) = 0;

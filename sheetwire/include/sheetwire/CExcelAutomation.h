@@ -148,6 +148,10 @@ private:
     void fitColumns(sheetwire::AutomationRange& range, std::int32_t workbookIndex,
                     std::int32_t worksheetIndex, std::int32_t firstColumn,
                     std::int32_t lastColumn);
+    // The worksheet, made the active one of the active workbook where it is
+    // not (the user may have clicked another since the last operation).
+    std::unique_ptr<sheetwire::AutomationWorksheet> bringForward(std::int32_t workbookIndex,
+                                                                std::int32_t worksheetIndex);
     std::unique_ptr<sheetwire::AutomationWorksheet> resolveTarget(std::int32_t workbookIndex,
                                                                  std::int32_t worksheetIndex);
     std::unique_ptr<sheetwire::AutomationRange> targetRange(std::int32_t column1,

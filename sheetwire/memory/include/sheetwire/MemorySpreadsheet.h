@@ -9,9 +9,9 @@
 // workbooks "Book1", "Book2", ..., Worksheets.Add inserts before the given
 // worksheet and activates the new one, AutoFit works only on whole columns,
 // a workbook's last worksheet cannot be deleted, objects of a closed
-// workbook or a quit application raise AutomationError. It is more lenient
-// in one place: selecting a range does not require its worksheet to be the
-// active one.
+// workbook or a quit application raise AutomationError, a range is
+// selected only on the active worksheet of the active workbook, and a
+// worksheet is activated only in the active workbook.
 //
 // Install it with sheetwire::setAutomationBackend(spreadsheet).
 
@@ -87,6 +87,8 @@ public:
     std::vector<std::string> workbookNames() const;
     // Closes a workbook as the user would.
     void closeWorkbook(const std::string& name);
+    // The user clicks a workbook's window and a worksheet's tab in it.
+    void activate(const std::string& workbookName, const std::string& worksheetName);
 
     // A file that Workbooks.Open finds: the workbook is named after the
     // file's name and holds these worksheets.
