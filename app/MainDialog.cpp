@@ -25,7 +25,7 @@
 #include "Settings.h"
 #include "StatusLine.h"
 #include "SpreadsheetOutput.h"
-#include "StandardDialog.h"
+#include "MakeStandard.h"
 #include "StandardsDialog.h"
 #include "Strings.h"
 #include "TextOutputWindow.h"
@@ -598,33 +598,9 @@ void MainDialog::showStandards()
 
 void MainDialog::makeStandardOfShown()
 {
-    const ColourViewModel::Shown shown = colourWindow->model().shown();
-    if (shown.sample == nullptr || shown.rows.empty() || shown.sample->lines.empty())
-        return;
-    standards::MeasuredColour measured;
-    measured.dataType = shown.sample->dataType;
-    measured.values = shown.sample->lines.front().values;
-    measured.illuminant = shown.illuminant;
-    measured.observer = shown.observer;
-    measured.lab = shown.rows.front().lab;
-    standards::Standard standard;
-    if (const auto problem = standards::standardOfMeasurement(measured, standard);
-        problem == standards::Problem::Conditions) {
-        showMessage(219);
-        return;
-    } else if (problem != standards::Problem::None) {
-        showText(standards::problemText(problem));
-        return;
-    }
     if (!standardLibrary && !openStandards())
         return;
-    standards::StandardForm form = standards::StandardForm::of(standard);
-    form.name = shown.sample->name;
-    standards::StandardDialog dialog(colourWindow, standards::StandardDialog::Mode::FromMeasurement, form,
-                                     [&](const standards::StandardForm& typed, standards::Field& bad) {
-                                         return standards::addStandard(*standardLibrary, standard, typed, false, bad);
-                                     });
-    dialog.ShowModal();
+    standards::makeStandardOfShown(colourWindow, colourWindow->model().shown(), *standardLibrary);
 }
 
 void MainDialog::toggleColourView()

@@ -98,6 +98,7 @@ void StandardsDialog::showSelected()
     const bool any = index.has_value();
     for (const char* id : {"standards_rename", "standards_tolerance_edit", "standards_delete", "standards_use"})
         FindWindow(XRCID(id))->Enable(any);
+    FindWindow(XRCID("standards_unuse"))->Enable(logic.active().has_value());
     FindWindow(XRCID("standards_export"))->Enable(!logic.standards().empty());
     const Standard* shown = any ? &logic.standards()[*index] : nullptr;
     colour->SetLabel(shown ? utf8(colourSummary(*shown)) : wxString());
