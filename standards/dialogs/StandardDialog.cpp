@@ -37,6 +37,14 @@ StandardDialog::StandardDialog(wxWindow* parent, Mode mode, const StandardForm& 
     for (int i = 0; i < colour::illuminantCount; ++i)
         illuminant->Append(colour::illuminantName(i));
 
+    // The fields are filled as the dialog comes up, as the program's other
+    // dialogs fill theirs.
+    Bind(wxEVT_INIT_DIALOG, [this, form, mode](wxInitDialogEvent&) { show(form, mode); });
+    Bind(wxEVT_BUTTON, &StandardDialog::onOk, this, wxID_OK);
+}
+
+void StandardDialog::show(const StandardForm& form, Mode mode)
+{
     name->ChangeValue(utf8(form.name));
     L->ChangeValue(utf8(form.L));
     a->ChangeValue(utf8(form.a));
@@ -60,7 +68,6 @@ StandardDialog::StandardDialog(wxWindow* parent, Mode mode, const StandardForm& 
         control->Enable(tolerance);
     (naming ? name : deltaE)->SetFocus();
 
-    Bind(wxEVT_BUTTON, &StandardDialog::onOk, this, wxID_OK);
 }
 
 StandardForm StandardDialog::form() const

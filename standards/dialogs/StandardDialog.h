@@ -32,6 +32,7 @@ public:
     StandardForm form() const;
 
 private:
+    void show(const StandardForm& form, Mode mode);
     void onOk(wxCommandEvent& event);
     wxWindow* control(Field field) const;
 

@@ -170,13 +170,13 @@ std::string colourSummary(const Standard& standard)
                           colourText(standard.lab.b) + "  " + colour::illuminantName(standard.illuminant) +
                           (standard.observer == 1 ? "/2°" : "/10°");
     if (standard.reflectance)
-        summary += "  (360–740 nm)";
+        summary += "  (360-740 nm)";
     return summary;
 }
 
 std::string toleranceSummary(const Tolerance& tolerance)
 {
-    std::string summary = std::string(formulaNames[std::size_t(tolerance.formula)]) + " ≤ " + limitText(tolerance.deltaE);
+    std::string summary = std::string(formulaNames[std::size_t(tolerance.formula)]) + " ≦ " + limitText(tolerance.deltaE);
     for (const auto& [name, limit] : {std::pair{"ΔL*", tolerance.dL}, std::pair{"Δa*", tolerance.da},
                                       std::pair{"Δb*", tolerance.db}})
         if (limit)

@@ -321,8 +321,8 @@ TEST(StandardsDialog, ListsTheLibraryMarksTheActiveStandardAndFitsItsControls)
     EXPECT_EQ("● 青", list->GetString(1).utf8_string());
     EXPECT_EQ(1, list->GetSelection());
     const auto* colourLine = XRCCTRL(dialog, "standards_colour", wxStaticText);
-    EXPECT_EQ("L* 61.00  a* 0.14  b* -2.50  D65/10°  (360–740 nm)", colourLine->GetLabel().utf8_string());
-    EXPECT_EQ("ΔE00 ≤ 0.8  ΔL* ±0.5  Δa* ±0.4",
+    EXPECT_EQ("L* 61.00  a* 0.14  b* -2.50  D65/10°  (360-740 nm)", colourLine->GetLabel().utf8_string());
+    EXPECT_EQ("ΔE00 ≦ 0.8  ΔL* ±0.5  Δa* ±0.4",
               XRCCTRL(dialog, "standards_tolerance", wxStaticText)->GetLabel().utf8_string());
     EXPECT_GT(expectTidyLayout(dialog), 10u);
 }
@@ -334,6 +334,7 @@ TEST(StandardsDialog, TheStandardDialogEnablesWhatItsCommandMayChange)
     for (const auto mode : {StandardDialog::Mode::Add, StandardDialog::Mode::FromMeasurement,
                             StandardDialog::Mode::Rename, StandardDialog::Mode::Tolerance}) {
         StandardDialog dialog(nullptr, mode, form, [&](const StandardForm&, Field&) { return accepted; });
+        dialog.InitDialog();
         EXPECT_EQ(mode != StandardDialog::Mode::Tolerance, XRCCTRL(dialog, "standard_name", wxTextCtrl)->IsEnabled());
         EXPECT_EQ(mode == StandardDialog::Mode::Add, XRCCTRL(dialog, "standard_l", wxTextCtrl)->IsEnabled());
         EXPECT_EQ(mode != StandardDialog::Mode::Rename, XRCCTRL(dialog, "standard_de", wxTextCtrl)->IsEnabled());
