@@ -11,10 +11,14 @@
 #include <sqlite3.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <thread>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <csignal>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -310,7 +314,128 @@ TEST(SqliteStore, PathFollowsTheUsersDataFolder)
 #endif
 }
 
-#ifndef _WIN32
+namespace {
+
+// What the killed program does: it adds a spectral standard and an L*a*b*
+// one in one change and renames the latter, again and again.
+[[noreturn]] void writeUntilKilled(const std::string& path, int round)
+{
+    try {
+        SqliteStore store(path);
+        for (int i = 0;; ++i) {
+            const std::string name = "r" + std::to_string(round) + "-" + std::to_string(i);
+            store.add({spectralStandard(name, i), labStandard(name + "-lab")});
+            store.rename(name + "-lab", name + "-renamed");
+        }
+    } catch (...) {
+    }
+    std::_Exit(1);
+}
+
+// The number of standards in the library, read as another program would;
+// -1 while it cannot be read.
+long long standardCount(const std::string& path)
+{
+    sqlite3* db = nullptr;
+    long long count = -1;
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_busy_timeout(db, 2000);
+        sqlite3_stmt* stmt = nullptr;
+        if (sqlite3_prepare_v2(db, "SELECT count(*) FROM standard", -1, &stmt, nullptr) == SQLITE_OK &&
+            sqlite3_step(stmt) == SQLITE_ROW)
+            count = sqlite3_column_int64(stmt, 0);
+        sqlite3_finalize(stmt);
+    }
+    sqlite3_close_v2(db);
+    return count;
+}
+
+#ifdef _WIN32
+constexpr const wchar_t* writerVariable = L"TONVALE_TEST_STANDARDS_WRITER";
+
+// A second run of this test program, which writes until it is killed.
+class Writer {
+public:
+    Writer(const std::string& path, int round)
+    {
+        const std::wstring library = std::filesystem::path(std::u8string(path.begin(), path.end())).wstring();
+        SetEnvironmentVariableW(writerVariable, (std::to_wstring(round) + L"|" + library).c_str());
+        std::wstring self(MAX_PATH, L'\0');
+        self.resize(GetModuleFileNameW(nullptr, self.data(), DWORD(self.size())));
+        std::wstring command = L"\"" + self + L"\" --gtest_filter=SqliteStore.WriterOfTheKillTest";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                                 &process) != 0;
+        SetEnvironmentVariableW(writerVariable, nullptr);
+    }
+    ~Writer()
+    {
+        if (started) {
+            CloseHandle(process.hThread);
+            CloseHandle(process.hProcess);
+        }
+    }
+    Writer(const Writer&) = delete;
+    Writer& operator=(const Writer&) = delete;
+
+    bool running() const { return started && WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT; }
+    // True when the writer was still writing when it was killed.
+    bool kill()
+    {
+        if (!running())
+            return false;
+        TerminateProcess(process.hProcess, 9);
+        WaitForSingleObject(process.hProcess, INFINITE);
+        DWORD code = 0;
+        GetExitCodeProcess(process.hProcess, &code);
+        return code == 9;
+    }
+
+private:
+    PROCESS_INFORMATION process{};
+    bool started = false;
+};
+#else
+class Writer {
+public:
+    Writer(const std::string& path, int round) : child(fork())
+    {
+        if (child == 0)
+            writeUntilKilled(path, round);
+    }
+    Writer(const Writer&) = delete;
+    Writer& operator=(const Writer&) = delete;
+
+    bool running() const { return child > 0 && waitpid(child, nullptr, WNOHANG) == 0; }
+    bool kill()
+    {
+        if (child <= 0 || ::kill(child, SIGKILL) != 0)
+            return false;
+        int status = 0;
+        return waitpid(child, &status, 0) == child && WIFSIGNALED(status);
+    }
+
+private:
+    pid_t child;
+};
+#endif
+
+} // namespace
+
+#ifdef _WIN32
+TEST(SqliteStore, WriterOfTheKillTest)
+{
+    const wchar_t* task = _wgetenv(writerVariable);
+    if (task == nullptr)
+        GTEST_SKIP() << "the writer that AKilledWriterLeavesWholeStandards starts and kills";
+    const std::wstring text(task);
+    const auto bar = text.find(L'|');
+    const std::u8string library = std::filesystem::path(text.substr(bar + 1)).u8string();
+    writeUntilKilled(std::string(library.begin(), library.end()), std::stoi(text.substr(0, bar)));
+}
+#endif
+
 // A program killed while it saves standards leaves a database that opens and
 // holds whole standards only: each as it was added, or not at all.
 TEST(SqliteStore, AKilledWriterLeavesWholeStandards)
@@ -318,26 +443,15 @@ TEST(SqliteStore, AKilledWriterLeavesWholeStandards)
     TempDir dir;
     { SqliteStore store(library(dir)); }
     for (int round = 0; round < 5; ++round) {
-        const pid_t child = fork();
-        ASSERT_NE(-1, child);
-        if (child == 0) {
-            try {
-                SqliteStore store(library(dir));
-                for (int i = 0;; ++i) {
-                    const std::string name = "r" + std::to_string(round) + "-" + std::to_string(i);
-                    store.add({spectralStandard(name, i), labStandard(name + "-lab")});
-                    store.rename(name + "-lab", name + "-renamed");
-                }
-            } catch (...) {
-            }
-            _exit(1);
-        }
-        // Somewhere in the middle of a write, a little later each round.
-        usleep(useconds_t(150000 + round * 37000));
-        ASSERT_EQ(0, kill(child, SIGKILL));
-        int status = 0;
-        ASSERT_EQ(child, waitpid(child, &status, 0));
-        ASSERT_TRUE(WIFSIGNALED(status)) << "the writer ended on its own";
+        const long long before = standardCount(library(dir));
+        Writer writer(library(dir), round);
+        // Once it has written, somewhere in the middle of a later write.
+        const auto start = std::chrono::steady_clock::now();
+        while (writer.running() && standardCount(library(dir)) <= before &&
+               std::chrono::steady_clock::now() - start < std::chrono::seconds(30))
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        std::this_thread::sleep_for(std::chrono::milliseconds(50 + round * 37));
+        ASSERT_TRUE(writer.kill()) << "the writer ended on its own";
 
         SqliteStore store(library(dir));
         const std::vector<Standard> all = store.all();
@@ -352,7 +466,6 @@ TEST(SqliteStore, AKilledWriterLeavesWholeStandards)
             EXPECT_TRUE(store.find(s.name + "-lab") || store.find(s.name + "-renamed")) << s.name;
         }
         EXPECT_EQ(all.size(), 2 * spectral);
-        EXPECT_GT(spectral, 0u) << "round " << round << " wrote nothing before the kill";
+        EXPECT_GT((long long)all.size(), before) << "round " << round << " wrote nothing before the kill";
     }
 }
-#endif
