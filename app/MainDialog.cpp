@@ -25,8 +25,11 @@
 #include "Settings.h"
 #include "StatusLine.h"
 #include "SpreadsheetOutput.h"
+#include "MakeStandard.h"
+#include "StandardsDialog.h"
 #include "Strings.h"
 #include "TextOutputWindow.h"
+#include "standards/SqliteStore.h"
 #include "uikit/UiThread.h"
 
 #include <wx/button.h>
@@ -115,6 +118,7 @@ MainDialog::MainDialog(std::string settingsFile)
     command("ID_OUTPUT_INFO", &MainDialog::showOutputInfo);
     command("ID_JOURNAL_FOLDER", &MainDialog::openJournalFolder);
     command("ID_COLOUR_VIEW", &MainDialog::toggleColourView);
+    command("ID_STANDARDS", &MainDialog::showStandards);
     command("ID_REMOTE", &MainDialog::toggleRemote);
     command("ID_SELECT_WORKSHEET", &MainDialog::chooseWorksheet);
     // The check mark follows the setting, which a measurement may have
@@ -175,6 +179,7 @@ bool MainDialog::start()
     measureButton->SetLabel(wxString::FromUTF8(strings().get(144)));
     Show();
     makeColourView();
+    openStandards();
     started = true;
     showStatus();
     return true;
@@ -547,6 +552,7 @@ void MainDialog::makeColourView()
                                         readInt(store, key::illuminant, fallback::illuminant),
                                         readInt(store, key::observer, fallback::observer));
     colourWindow->setOnClosed([this] { GetMenuBar()->Check(XRCID("ID_COLOUR_VIEW"), false); });
+    colourWindow->setOnMakeStandard([this] { makeStandardOfShown(); });
     auto stored = [this](const char* key) -> std::optional<int> {
         try {
             return store.getInt(key);
@@ -568,6 +574,33 @@ void MainDialog::makeColourView()
         colourWindow->Show();
         GetMenuBar()->Check(XRCID("ID_COLOUR_VIEW"), true);
     }
+}
+
+bool MainDialog::openStandards()
+{
+    try {
+        standardLibrary = std::make_unique<standards::SqliteStore>(standards::standardsPath());
+        return true;
+    } catch (const standards::StoreError& error) {
+        standardLibrary.reset();
+        showMessage(190, standards::storeErrorText(error));
+        return false;
+    }
+}
+
+void MainDialog::showStandards()
+{
+    if (!standardLibrary && !openStandards())
+        return;
+    standards::StandardsDialog dialog(this, *standardLibrary, store, settingsFile);
+    dialog.ShowModal();
+}
+
+void MainDialog::makeStandardOfShown()
+{
+    if (!standardLibrary && !openStandards())
+        return;
+    standards::makeStandardOfShown(colourWindow, colourWindow->model().shown(), *standardLibrary);
 }
 
 void MainDialog::toggleColourView()

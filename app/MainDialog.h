@@ -18,6 +18,10 @@ class wxButton;
 class wxPanel;
 class wxStaticText;
 
+namespace standards {
+class Store;
+}
+
 namespace tonvale {
 
 class Instrument;
@@ -74,6 +78,14 @@ public:
     void openJournalFolder();
     // "カラービュー": shows or hides the colour view.
     void toggleColourView();
+    // "基準色ライブラリ": the standards dialog, over the library opened at
+    // start-up (opened again first when that failed).
+    void showStandards();
+    // "基準に設定" in the colour view: the measurement shown becomes a
+    // standard, named and given its tolerance in the standard dialog.
+    void makeStandardOfShown();
+    // The standards library; null while it cannot be used.
+    standards::Store* standardStore() const { return standardLibrary.get(); }
     // "リモート測定": switches "Chk_Remote" between 0 and 1 and saves the
     // settings, as the settings dialogs do.
     void toggleRemote();
@@ -116,6 +128,9 @@ private:
     // Made at start-up, with the data type setting's illuminant and observer
     // for its drop-downs, where it was at the last exit.
     void makeColourView();
+    // Opens the standards library; message 190 naming the file and the
+    // reason when it cannot be used, and the program goes on without it.
+    bool openStandards();
 
     const std::string settingsFile;
     PropertyFile store;
@@ -144,6 +159,7 @@ private:
     std::unique_ptr<OutputInfoDialog> outputInfoDialog;
     // A window of its own without a parent; destroyed with this one.
     ColourViewWindow* colourWindow = nullptr;
+    std::unique_ptr<standards::Store> standardLibrary;
 
     // The remote worker: at most one at a time. Its end is announced on the
     // UI thread: the result, and the wait for it ended.

@@ -103,6 +103,11 @@ ColourViewWindow::ColourViewWindow(const std::string& colordDir, int illuminantC
     note = XRCCTRL(*this, "colourview_note", wxStaticText);
     curve = XRCCTRL(*this, "colourview_curve", wxPanel);
     strip = XRCCTRL(*this, "colourview_strip", wxPanel);
+    makeStandard = FindWindow(XRCID("colourview_make_standard"));
+    makeStandard->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) {
+        if (onMakeStandard)
+            onMakeStandard();
+    });
 
     for (int i = 0; i < colour::illuminantCount; ++i)
         illuminant->Append(colour::illuminantName(i));
@@ -207,6 +212,7 @@ void ColourViewWindow::refresh()
     observer->SetSelection(s.observer);
     illuminant->Enable(s.conditionsEnabled);
     observer->Enable(s.conditionsEnabled);
+    makeStandard->Enable(!s.rows.empty());
 
     values->DeleteAllItems();
     for (const ColourViewModel::Row& row : s.rows) {

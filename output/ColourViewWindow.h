@@ -39,6 +39,8 @@ public:
 
     // Called when the operator closes the window (its menu item unchecks).
     void setOnClosed(std::function<void()> closed) { onClosed = std::move(closed); }
+    // Called by "基準に設定", which makes the measurement shown a standard.
+    void setOnMakeStandard(std::function<void()> make) { onMakeStandard = std::move(make); }
 
     const ColourViewModel& model() const { return state; }
 
@@ -71,6 +73,8 @@ private:
     // The wavelength band under the mouse in the curve, if any.
     std::optional<int> hoverBand;
     std::function<void()> onClosed;
+    std::function<void()> onMakeStandard;
+    wxWindow* makeStandard = nullptr;
 };
 
 } // namespace tonvale

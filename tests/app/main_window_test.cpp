@@ -16,6 +16,7 @@
 #include "PortDialog.h"
 #include "PropertyFile.h"
 #include "RemoteMeasureDialog.h"
+#include "StandardsDialog.h"
 #include "SimControl.h"
 #include "ChooseWorksheet.h"
 #include "sheetwire/Automation.h"
@@ -29,6 +30,7 @@
 
 #include <wx/choice.h>
 #include <wx/display.h>
+#include <wx/listbox.h>
 #include <wx/menu.h>
 #include <wx/msgdlg.h>
 #include <wx/textctrl.h>
@@ -67,14 +69,16 @@ protected:
         fs::remove_all(dir);
         fs::create_directories(dir);
         settingsFile = (dir / "Tonvale.INI").string();
-        // The journal's folder is the test's own.
+        // The journal's folder and the standards library are the test's own.
 #ifdef _WIN32
         setEnvironment("LOCALAPPDATA", (dir / "data").string().c_str());
+        setEnvironment("APPDATA", (dir / "data").string().c_str());
         journalDir = dir / "data" / "Tonvale" / "journal";
 #else
         setEnvironment("XDG_DATA_HOME", (dir / "data").string().c_str());
         journalDir = dir / "data" / "tonvale" / "journal";
 #endif
+        standardsFile = journalDir.parent_path() / "standards.sqlite";
         sheetwire::setAutomationBackend(spreadsheet);
         spreadsheet->addWorkbook("Book1", {"Sheet1"});
         spreadsheet->addWorkbook("結果.ods", {"測定", "Sheet2"});
@@ -152,6 +156,7 @@ protected:
     sxsim::SimProcess sim;
     fs::path dir;
     fs::path journalDir;
+    fs::path standardsFile;
     std::string settingsFile;
     MainDialog* main = nullptr;
 };
@@ -592,7 +597,7 @@ TEST_F(MainWindowTest, AJournalThatCannotBeWrittenIsReportedAndTheMeasurementSti
     const std::string day = journalFileName(std::time(nullptr));
 
     // Where the folder would be there is a file.
-    std::ofstream(dir / "data") << "not a folder";
+    std::ofstream(journalDir) << "not a folder";
     std::error_code cannotMake;
     fs::create_directories(journalDir, cannotMake);
     ASSERT_TRUE(cannotMake);
@@ -603,7 +608,7 @@ TEST_F(MainWindowTest, AJournalThatCannotBeWrittenIsReportedAndTheMeasurementSti
     EXPECT_EQ(s.getInt("Mes_Num"), 2);
 #ifndef _WIN32
     // A full disk.
-    fs::remove(dir / "data");
+    fs::remove(journalDir);
     fs::create_directories(journalDir);
     fs::create_symlink("/dev/full", journalDir / day);
     wxTEST_DIALOG(main->measure(),
@@ -613,6 +618,37 @@ TEST_F(MainWindowTest, AJournalThatCannotBeWrittenIsReportedAndTheMeasurementSti
     EXPECT_NE(TextOutputWindow::instance().text().find("Sample_No.2"), std::string::npos);
     EXPECT_EQ(s.getInt("Mes_Num"), 3);
 #endif
+}
+
+TEST_F(MainWindowTest, AStandardsLibraryThatCannotBeUsedIsNamedAndMeasuringGoesOnWithoutIt)
+{
+    fs::create_directories(standardsFile.parent_path());
+    const std::string notADatabase = "name,L*,a*,b*\r\nRed,50,60,30\r\n";
+    std::ofstream(standardsFile, std::ios::binary) << notADatabase;
+    main = new MainDialog(settingsFile);
+    bool started = false;
+    wxTEST_DIALOG(started = main->start(), choosePort(0),
+                  ExpectMessage("基準色ライブラリを使うことができません。基準色なしで測定と出力を続けます。\n" +
+                                utf8Of(standardsFile) +
+                                "\nファイルが壊れているか、データベースではありません。ファイルはそのまま残してあります。"
+                                "\n(file is not a database)"));
+    ASSERT_TRUE(started);
+    EXPECT_EQ(nullptr, main->standardStore());
+
+    PropertyFile& s = main->settings();
+    s.setInt("Chk_AutoNaming", 1);
+    selectDestination(2);
+    EXPECT_NO_DIALOG(main->measure());
+    EXPECT_NE(TextOutputWindow::instance().text().find("Sample_No.1"), std::string::npos);
+    EXPECT_EQ(notADatabase, readFile(standardsFile));
+
+    // Once the file is mended, the library is opened again when it is asked for.
+    fs::remove(standardsFile);
+    wxTEST_DIALOG(main->showStandards(), ExpectDialog<standards::StandardsDialog>([](standards::StandardsDialog& dlg) {
+                      EXPECT_EQ(0u, dlg.list()->GetCount());
+                      return wxID_CANCEL;
+                  }));
+    EXPECT_NE(nullptr, main->standardStore());
 }
 
 #ifndef _WIN32
