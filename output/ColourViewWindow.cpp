@@ -18,7 +18,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <iterator>
 
 namespace tonvale {
 namespace {
@@ -318,7 +317,7 @@ void ColourViewWindow::refreshJudgement(const ColourViewModel::Shown& s)
         caption = text(234);
         caption.Replace("%1", utf8(standard->name) + "  " +
                                   wxString::FromUTF8(standards::formulaLabel(standard->tolerance.formula)) +
-                                  wxString::FromUTF8(" ≤ ") + number(standard->tolerance.deltaE, 2));
+                                  wxString::FromUTF8(" ≦ ") + number(standard->tolerance.deltaE, 2));
     }
     standardName->SetLabel(caption);
     standardName->SetToolTip(caption);
@@ -333,8 +332,10 @@ void ColourViewWindow::refreshJudgement(const ColourViewModel::Shown& s)
     }
     const standards::Judgement& j = *s.judgement;
     const standards::Tolerance& tolerance = standard->tolerance;
-    verdict->SetLabel(text(j.pass ? 220 : 221));
+    // The colour first: under MSW a label already drawn keeps its colour.
     verdict->SetForegroundColour(j.pass ? passColour : failColour);
+    verdict->SetLabel(text(j.pass ? 220 : 221));
+    verdict->Refresh();
     deltaE->SetLabel(wxString::FromUTF8(standards::formulaLabel(j.formula)) + "  " +
                      number(standards::asShown(j.deltaE), 2));
     secondDeltaE->SetLabel(j.secondDeltaE ? number(standards::asShown(*j.secondDeltaE), 2) : wxString());
@@ -349,7 +350,7 @@ void ColourViewWindow::refreshJudgement(const ColourViewModel::Shown& s)
         bool failed;
     } rows[] = {
         {standards::formulaLabel(j.formula), number(standards::asShown(j.deltaE), 2), {},
-         wxString::FromUTF8("≤ ") + number(tolerance.deltaE, 2), j.deltaEFailed},
+         wxString::FromUTF8("≦ ") + number(tolerance.deltaE, 2), j.deltaEFailed},
         {"ΔL*", signedNumber(j.components.dL), s.lighterOrDarker, componentLimit(tolerance.dL), j.dLFailed},
         {"Δa*", signedNumber(j.components.da), s.redderOrGreener, componentLimit(tolerance.da), j.daFailed},
         {"Δb*", signedNumber(j.components.db), s.yellowerOrBluer, componentLimit(tolerance.db), j.dbFailed},

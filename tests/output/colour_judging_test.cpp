@@ -253,7 +253,7 @@ TEST_F(ColourViewWindowTest, TheVerdictTheDifferencesAndTheFailedLimitsAreShown)
     t.dL = 0.5;
     t.db = 3.0;
     window->setStandard(labStandard({50, 10, 10}, 0, 0, t));
-    EXPECT_EQ(window->standardText()->GetLabel(), wxString::FromUTF8("基準: Lab基準  ΔE00 ≤ 2.00"));
+    EXPECT_EQ(window->standardText()->GetLabel(), wxString::FromUTF8("基準: Lab基準  ΔE00 ≦ 2.00"));
     // Lighter by 0.8: ΔE within 2, but beyond the ΔL* limit.
     window->add(labSample(1, 50.8, 10, 10, 0, 0));
     EXPECT_EQ(window->verdictText()->GetLabel(), wxString::FromUTF8("不合格"));
@@ -261,7 +261,7 @@ TEST_F(ColourViewWindowTest, TheVerdictTheDifferencesAndTheFailedLimitsAreShown)
     ASSERT_EQ(window->differenceList()->GetItemCount(), 6);
     const double dE = colour::deltaE00({50, 10, 10}, {50.8, 10, 10});
     const wxString expected[][4] = {
-        {wxString::FromUTF8("ΔE00"), wxString::Format("%.2f", dE), "", wxString::FromUTF8("≤ 2.00")},
+        {wxString::FromUTF8("ΔE00"), wxString::Format("%.2f", dE), "", wxString::FromUTF8("≦ 2.00")},
         {wxString::FromUTF8("ΔL*"), "+0.80", wxString::FromUTF8("明るい"), wxString::FromUTF8("±0.50 ×")},
         {wxString::FromUTF8("Δa*"), "+0.00", "", ""},
         {wxString::FromUTF8("Δb*"), "+0.00", "", wxString::FromUTF8("±3.00")},
