@@ -55,12 +55,14 @@ void ColourViewModel::add(ColourSample sample)
 {
     ColourSample first = sample;
     first.lines.resize(std::min<std::size_t>(first.lines.size(), 1));
-    session.push_back(std::move(first));
+    session.push_back({++added, std::move(first)});
+    if (session.size() > diagramLength)
+        session.pop_front();
     samples.push_back(std::move(sample));
-    inSession.push_back(session.size() - 1);
+    stripSerials.push_back(added);
     if (samples.size() > stripLength) {
         samples.pop_front();
-        inSession.pop_front();
+        stripSerials.pop_front();
     }
     shownAt = samples.size() - 1;
 }
@@ -221,10 +223,10 @@ std::optional<ColourViewModel::Diagram> ColourViewModel::diagram() const
     d.darker = standards::reach(j.formula, j.standard, tolerance.deltaE, {-1, 0, 0});
     // Measurements under other conditions would be compared with another
     // standard colour: they are left out.
-    for (std::size_t i = 0; i < session.size(); ++i) {
-        if (i == inSession[*shownAt])
+    for (const SessionEntry& entry : session) {
+        if (entry.serial == stripSerials[*shownAt])
             continue;
-        const auto result = judgeUnder(session[i], s.illuminant, s.observer);
+        const auto result = judgeUnder(entry.first, s.illuminant, s.observer);
         if (!result)
             continue;
         if (const auto* other = std::get_if<standards::Judgement>(&*result))

@@ -25,6 +25,10 @@ class ColourViewModel {
 public:
     // How many of the session's measurements the strip keeps.
     static constexpr std::size_t stripLength = 12;
+    // How many of the session's last measurements the diagram shows: enough
+    // to see a trend, few enough to tell the points apart and to draw each
+    // measurement at once.
+    static constexpr std::size_t diagramLength = 100;
 
     // colordDir: where the spectral tables are, read when first needed.
     // illuminant, observer: the view's choice to begin with.
@@ -105,8 +109,8 @@ public:
             bool pass = false;
             bool shown = false;
         };
-        // Every measurement of the session that can be judged under the
-        // shown conditions; the shown one last.
+        // The session's last measurements (diagramLength at most) that can
+        // be judged under the shown conditions; the shown one last.
         std::vector<Point> points;
     };
     // None when the shown measurement is not judged.
@@ -132,10 +136,15 @@ private:
     int second = 3; // A: a metameric match shows under incandescent light
     std::optional<standards::Standard> active;
     std::deque<ColourSample> samples;
-    // The first line of each of the session's measurements, for the
-    // diagram, and where each strip entry is in it.
-    std::vector<ColourSample> session;
-    std::deque<std::size_t> inSession;
+    // The first line of the session's last measurements, for the diagram,
+    // each with the serial number of its add(), as the strip's entries.
+    struct SessionEntry {
+        std::size_t serial;
+        ColourSample first;
+    };
+    std::deque<SessionEntry> session;
+    std::deque<std::size_t> stripSerials;
+    std::size_t added = 0;
     std::optional<std::size_t> shownAt;
     mutable std::unique_ptr<colour::Colorimetry> tables;
     mutable std::string tablesProblem;

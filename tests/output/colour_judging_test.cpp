@@ -202,6 +202,14 @@ TEST(ColourJudging, TheDiagramHoldsTheToleranceAndTheSessionsMeasurementsUnderTh
     EXPECT_DOUBLE_EQ(d->points.back().lab.a, 14);
     EXPECT_EQ(std::count_if(d->points.begin(), d->points.end(), [](const auto& p) { return p.shown; }), 1);
 
+    // A long session: the diagram keeps its last measurements.
+    for (int n = 19; n <= 130; ++n)
+        model.add(labSample(n, 50, 10, 10 + n * 0.01, 0, 0));
+    d = model.diagram();
+    ASSERT_EQ(d->points.size(), ColourViewModel::diagramLength);
+    EXPECT_DOUBLE_EQ(d->points.front().lab.b, 10 + (131 - ColourViewModel::diagramLength) * 0.01);
+    EXPECT_DOUBLE_EQ(d->points.back().lab.b, 11.3);
+
     // A formula that weighs chroma and hue apart: no circle.
     model.setStandard(labStandard({50, 10, 10}, 0, 0, tolerance(standards::Formula::E94, 2.0)));
     d = model.diagram();
