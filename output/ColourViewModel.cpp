@@ -18,7 +18,7 @@ colour::Lab labOf(const ColourSample::Line& line)
 }
 
 // The tolerance's boundary is drawn through this many points.
-constexpr int outlinePoints = 120;
+constexpr int outlinePoints = 90;
 
 // A difference in words: the first for a positive one, the second for a
 // negative one, none where it shows as 0.
