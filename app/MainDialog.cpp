@@ -27,6 +27,7 @@
 #include "SpreadsheetOutput.h"
 #include "MakeStandard.h"
 #include "StandardsDialog.h"
+#include "StandardsEditor.h"
 #include "Strings.h"
 #include "TextOutputWindow.h"
 #include "standards/SqliteStore.h"
@@ -179,7 +180,8 @@ bool MainDialog::start()
     measureButton->SetLabel(wxString::FromUTF8(strings().get(144)));
     Show();
     makeColourView();
-    openStandards();
+    if (openStandards())
+        followActiveStandard();
     started = true;
     showStatus();
     return true;
@@ -396,7 +398,13 @@ void MainDialog::measureWith(std::string& notice)
     // written as it came, and said so here rather than in a box.
     if (remote == 1 && record.dataType() != dataType)
         notice = strings().format(172, strings().get(record.dataType() == 0 ? 141 : 155));
-    const std::string id = keepInJournal(target, illuminant, observer, remote == 1);
+    // The instrument's button measures L*a*b* under the instrument's own
+    // illuminant and observer, which the program does not know. Judged
+    // before it is journalled: the journal's line, on the disk before the
+    // destination sees it, holds the verdict.
+    const ColourSample sample = colourSample(record, instrument.dataLines(), remote == 1 ? -1 : illuminant,
+                                             remote == 1 ? -1 : observer);
+    const std::string id = keepInJournal(target, illuminant, observer, remote == 1, sample);
 
     // An automation error while writing a row leaves this function, and the
     // number stays: the row was not fully written. The layout is that of the
@@ -416,11 +424,8 @@ void MainDialog::measureWith(std::string& notice)
     keepOutcome(id, {});
     if (!written)
         return;
-    // The instrument's button measures L*a*b* under the instrument's own
-    // illuminant and observer, which the program does not know.
     if (colourWindow != nullptr)
-        colourWindow->add(colourSample(record, instrument.dataLines(), remote == 1 ? -1 : illuminant,
-                                       remote == 1 ? -1 : observer));
+        colourWindow->add(sample);
     store.setInt(key::mesNum, number == lastMesNum ? lastMesNum : number + 1);
 }
 
@@ -444,7 +449,8 @@ void MainDialog::keepOutcome(const std::string& id, const std::string& error)
         showMessage(171, file + "\n" + failure.message());
 }
 
-std::string MainDialog::keepInJournal(int target, int illuminant, int observer, bool remote)
+std::string MainDialog::keepInJournal(int target, int illuminant, int observer, bool remote,
+                                      const ColourSample& sample)
 {
     if (readInt(store, key::journal, fallback::journal) == 0)
         return {};
@@ -461,6 +467,9 @@ std::string MainDialog::keepInJournal(int target, int illuminant, int observer, 
     JournalMeasurement measurement =
         journalMeasurement(record, lines, instrument.model(), target, illuminantName, observerName);
     measurement.id = journalRun + "-" + std::to_string(++journalSequence);
+    if (colourWindow != nullptr && standard)
+        if (const auto judged = colourWindow->model().judge(sample))
+            measurement.judgement = journalJudgement(*standard, *judged, sample.lines.front().index);
     std::string file;
     if (const std::error_code error = journal.append(measurement, file)) {
         showMessage(161, file + "\n" + error.message());
@@ -553,6 +562,7 @@ void MainDialog::makeColourView()
                                         readInt(store, key::observer, fallback::observer));
     colourWindow->setOnClosed([this] { GetMenuBar()->Check(XRCID("ID_COLOUR_VIEW"), false); });
     colourWindow->setOnMakeStandard([this] { makeStandardOfShown(); });
+    colourWindow->setStandard(standard);
     auto stored = [this](const char* key) -> std::optional<int> {
         try {
             return store.getInt(key);
@@ -594,13 +604,44 @@ void MainDialog::showStandards()
         return;
     standards::StandardsDialog dialog(this, *standardLibrary, store, settingsFile);
     dialog.ShowModal();
+    // Cancel too may leave the active standard renamed, changed or deleted.
+    followActiveStandard();
 }
 
 void MainDialog::makeStandardOfShown()
 {
     if (!standardLibrary && !openStandards())
         return;
-    standards::makeStandardOfShown(colourWindow, colourWindow->model().shown(), *standardLibrary);
+    const auto added =
+        standards::makeStandardOfShown(colourWindow, colourWindow->model().shown(), *standardLibrary);
+    if (!added)
+        return;
+    // The operator set it as the standard: the next measurements are judged
+    // against it.
+    store.setString(standards::StandardsEditor::activeKey, *added);
+    store.save(settingsFile);
+    followActiveStandard();
+}
+
+void MainDialog::followActiveStandard()
+{
+    const std::string name = readString(store, standards::StandardsEditor::activeKey, "");
+    std::optional<standards::Standard> active;
+    if (standardLibrary && !name.empty()) {
+        try {
+            active = standardLibrary->find(name);
+        } catch (const standards::StoreError& error) {
+            showMessage(191, standards::storeErrorText(error));
+        }
+    }
+    setActiveStandard(std::move(active));
+}
+
+void MainDialog::setActiveStandard(std::optional<standards::Standard> active)
+{
+    standard = std::move(active);
+    if (colourWindow != nullptr)
+        colourWindow->setStandard(standard);
 }
 
 void MainDialog::toggleColourView()

@@ -6,9 +6,12 @@
 #include "Journal.h"
 #include "PropertyFile.h"
 
+#include "standards/Standard.h"
+
 #include <wx/frame.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -35,6 +38,7 @@ class ConditionsDialog;
 class DataTypeDialog;
 class OutputInfoDialog;
 class ColourViewWindow;
+struct ColourSample;
 
 class MainDialog : public wxFrame {
 public:
@@ -98,6 +102,11 @@ public:
 
     ColourViewWindow* colourView() const { return colourWindow; }
 
+    // The standard every measurement is judged against (in the colour view
+    // and in the journal), or none.
+    void setActiveStandard(std::optional<standards::Standard> standard);
+    const std::optional<standards::Standard>& activeStandard() const { return standard; }
+
     wxChoice* destinationList() const { return destination; }
     PropertyFile& settings() { return store; }
 
@@ -117,9 +126,11 @@ private:
     // exchange.
     void showStatus(const std::string& notice = {});
     // The measurement the record holds into the journal, unless "Journal"
-    // is 0; message 161 when it cannot be written. Its measurement id, or
-    // empty when it was not journalled.
-    std::string keepInJournal(int destination, int illuminant, int observer, bool remote);
+    // is 0, with sample's judgement against the active standard; message
+    // 161 when it cannot be written. Its measurement id, or empty when it
+    // was not journalled.
+    std::string keepInJournal(int destination, int illuminant, int observer, bool remote,
+                              const ColourSample& sample);
     // What became of the journalled measurement id at its destination (the
     // record's last output; error: the text of an error that left it), into
     // the journal's outcome file; message 171 when it cannot be written.
@@ -131,6 +142,9 @@ private:
     // Opens the standards library; message 190 naming the file and the
     // reason when it cannot be used, and the program goes on without it.
     bool openStandards();
+    // Judges against the standard the settings name as active ("", none, or
+    // one the library no longer has: nothing judged).
+    void followActiveStandard();
 
     const std::string settingsFile;
     PropertyFile store;
@@ -160,6 +174,7 @@ private:
     // A window of its own without a parent; destroyed with this one.
     ColourViewWindow* colourWindow = nullptr;
     std::unique_ptr<standards::Store> standardLibrary;
+    std::optional<standards::Standard> standard;
 
     // The remote worker: at most one at a time. Its end is announced on the
     // UI thread: the result, and the wait for it ended.

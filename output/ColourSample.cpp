@@ -35,7 +35,7 @@ ColourSample colourSample(const MeasurementRecord& record, std::span<const std::
     for (int i = 0; i < count; ++i) {
         if (!record.passesFilter(i))
             continue;
-        ColourSample::Line line{record.componentLabel(i), {}};
+        ColourSample::Line line{record.componentLabel(i), {}, i};
         for (const std::string_view value : dataLineValues(lines[i]))
             line.values.push_back(number(value));
         sample.lines.push_back(std::move(line));

@@ -15,6 +15,9 @@ struct ColourSample {
         std::string component; // "SCI" or "SCE"
         // 39 reflectances in percent (360..740 nm), or L*, a*, b*.
         std::vector<double> values;
+        // Its place among the measurement's data lines, the filtered ones
+        // included (as the journal numbers them).
+        int index = 0;
     };
 
     int number = 0;

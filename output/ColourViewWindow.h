@@ -1,8 +1,9 @@
 #pragma once
 // The colour view ("カラービュー"): the last measurement's colour as a
 // swatch, its reflectance curve and its L*a*b* / L*C*h° under an illuminant
-// and observer chosen in the view, and a strip of the session's last
-// measurements. A window of its own, created hidden and without a parent,
+// and observer chosen in the view, a strip of the session's last
+// measurements, and its judgement against the active standard with an a*b*
+// diagram of the tolerance. A window of its own, created hidden and without a parent,
 // alive until the process ends, like the text output window.
 
 #include "ColourViewModel.h"
@@ -34,6 +35,8 @@ public:
     void add(ColourSample sample);
     // Shows the strip's entry at index (0 the oldest).
     void showEntry(std::size_t index);
+    // The standard every measurement is judged against, or none.
+    void setStandard(std::optional<standards::Standard> standard);
     // The strip's entry under a point of the strip panel, if any.
     std::optional<std::size_t> entryAt(const wxPoint& point) const;
 
@@ -50,6 +53,13 @@ public:
     wxListCtrl* valueList() const { return values; }
     wxStaticText* noteText() const { return note; }
     wxPanel* stripPanel() const { return strip; }
+    wxStaticText* standardText() const { return standardName; }
+    wxStaticText* verdictText() const { return verdict; }
+    wxStaticText* deltaEText() const { return deltaE; }
+    wxChoice* secondChoice() const { return second; }
+    wxStaticText* secondDeltaEText() const { return secondDeltaE; }
+    wxListCtrl* differenceList() const { return differences; }
+    wxPanel* diagramPanel() const { return diagram; }
 
     // As the text window: GTK may report a window shown that is not.
     bool IsShown() const override;
@@ -57,10 +67,12 @@ public:
 private:
     // Brings every control in line with the model.
     void refresh();
+    void refreshJudgement(const ColourViewModel::Shown& shown);
     void onChoice();
     void paintSwatch();
     void paintCurve();
     void paintStrip();
+    void paintDiagram();
 
     ColourViewModel state;
     wxPanel* swatch = nullptr;
@@ -70,6 +82,13 @@ private:
     wxStaticText* note = nullptr;
     wxPanel* curve = nullptr;
     wxPanel* strip = nullptr;
+    wxStaticText* standardName = nullptr;
+    wxStaticText* verdict = nullptr;
+    wxStaticText* deltaE = nullptr;
+    wxChoice* second = nullptr;
+    wxStaticText* secondDeltaE = nullptr;
+    wxListCtrl* differences = nullptr;
+    wxPanel* diagram = nullptr;
     // The wavelength band under the mouse in the curve, if any.
     std::optional<int> hoverBand;
     std::function<void()> onClosed;

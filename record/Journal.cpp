@@ -114,7 +114,8 @@ std::string journalHeader()
         header += std::string(title) + ",";
     for (int k = 0; k < reflectances; ++k)
         header += std::to_string(360 + 10 * k) + " nm,";
-    header += "L*,a*,b*,measurement id\r\n";
+    header += "L*,a*,b*,measurement id,standard,formula,judging illuminant,judging observer,"
+              "delta E,verdict\r\n";
     return header;
 }
 
@@ -130,15 +131,22 @@ std::string journalRecords(const JournalMeasurement& m)
     // empty.
     const std::size_t before = m.dataType == 0 ? 0 : reflectances;
     const std::size_t columns = reflectances + labValues;
+    std::string judged = ",,,,,";
+    if (const auto& j = m.judgement)
+        judged = csvField(j->standard) + "," + csvField(j->formula) + "," + csvField(j->illuminant) +
+                 "," + csvField(j->observer) + "," + csvField(j->deltaE) + "," +
+                 (j->pass ? "pass" : "fail");
     std::string records;
-    for (const auto& line : m.lines) {
+    for (std::size_t i = 0; i < m.lines.size(); ++i) {
+        const auto& line = m.lines[i];
         records += common + csvField(line.component) + "," + conditions;
         for (std::size_t k = 0; k < columns; ++k) {
             records += ',';
             if (k >= before && k - before < line.values.size())
                 records += csvField(line.values[k - before]);
         }
-        records += "," + csvField(m.id) + "\r\n";
+        records += "," + csvField(m.id) + "," +
+                   (m.judgement && m.judgement->line == i ? judged : ",,,,,") + "\r\n";
     }
     return records;
 }

@@ -28,8 +28,18 @@
 // each on the disk before the destination sees it. Files written before
 // the id column existed stay as they are: a day file begun without it gets
 // lines with one field more than its header.
+//
+// After the id come the judgement of a measurement against the active
+// standard: the standard's name, the formula, the illuminant and observer
+// it was judged under, ΔE as shown (two decimals) and the verdict ("pass"
+// or "fail"), on the record of the line that was judged; every other
+// record leaves them empty. A day file begun before these columns existed
+// likewise gets lines with more fields than its header; the fields before
+// them stay where they were.
 
+#include <cstddef>
 #include <ctime>
+#include <optional>
 #include <span>
 #include <string>
 #include <system_error>
@@ -60,6 +70,18 @@ struct JournalMeasurement {
     int destination = 0;    // OutputSpreadsheet or OutputText
     std::string id;         // the measurement id, unique on this machine
     std::vector<Line> lines;
+
+    struct Judgement {
+        std::size_t line = 0; // the line judged, in lines
+        std::string standard;
+        std::string formula;    // "ΔE00", "CMC(2:1)", ...
+        std::string illuminant; // "D65", ...
+        std::string observer;   // "10°" or "2°"
+        std::string deltaE;     // "0.84"
+        bool pass = false;
+    };
+    // Against the active standard, when there was one and it could judge.
+    std::optional<Judgement> judgement;
 };
 
 // What became of a journalled measurement at its destination.

@@ -8,10 +8,12 @@
 
 namespace standards {
 
-void makeStandardOfShown(wxWindow* parent, const tonvale::ColourViewModel::Shown& shown, Store& store)
+std::optional<std::string> makeStandardOfShown(wxWindow* parent,
+                                               const tonvale::ColourViewModel::Shown& shown,
+                                               Store& store)
 {
     if (shown.sample == nullptr || shown.rows.empty() || shown.sample->lines.empty())
-        return;
+        return std::nullopt;
     MeasuredColour measured;
     measured.dataType = shown.sample->dataType;
     measured.values = shown.sample->lines.front().values;
@@ -21,18 +23,23 @@ void makeStandardOfShown(wxWindow* parent, const tonvale::ColourViewModel::Shown
     Standard standard;
     if (const Problem problem = standardOfMeasurement(measured, standard); problem == Problem::Conditions) {
         tonvale::showMessage(219);
-        return;
+        return std::nullopt;
     } else if (problem != Problem::None) {
         tonvale::showText(problemText(problem));
-        return;
+        return std::nullopt;
     }
     StandardForm form = StandardForm::of(standard);
     form.name = shown.sample->name;
+    std::optional<std::string> added;
     StandardDialog dialog(parent, StandardDialog::Mode::FromMeasurement, form,
                           [&](const StandardForm& typed, Field& bad) {
-                              return addStandard(store, standard, typed, false, bad);
+                              if (!addStandard(store, standard, typed, false, bad))
+                                  return false;
+                              added = typed.name;
+                              return true;
                           });
     dialog.ShowModal();
+    return added;
 }
 
 } // namespace standards

@@ -3,6 +3,9 @@
 
 #include "ColourViewModel.h"
 
+#include <optional>
+#include <string>
+
 class wxWindow;
 
 namespace standards {
@@ -15,7 +18,9 @@ class Store;
 // (the measurement's to begin with), tolerance and note and adds it to
 // store. L*a*b* measured with the instrument's button, under conditions the
 // program does not know, is refused with message 219. Nothing shown,
-// nothing done.
-void makeStandardOfShown(wxWindow* parent, const tonvale::ColourViewModel::Shown& shown, Store& store);
+// nothing done. The name of the standard added, if one was.
+std::optional<std::string> makeStandardOfShown(wxWindow* parent,
+                                               const tonvale::ColourViewModel::Shown& shown,
+                                               Store& store);
 
 } // namespace standards

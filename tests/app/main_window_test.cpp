@@ -33,6 +33,7 @@
 #include <wx/listbox.h>
 #include <wx/menu.h>
 #include <wx/msgdlg.h>
+#include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/xrc/xmlres.h>
 
@@ -872,6 +873,30 @@ std::vector<std::string> recordsOf(const std::string& text)
     return lines;
 }
 
+// The field of a journal record (without quoted fields) under a title of
+// the header.
+std::string fieldOf(const std::string& record, const std::string& title)
+{
+    auto split = [](const std::string& line) {
+        std::vector<std::string> fields;
+        std::istringstream in(line);
+        for (std::string field; std::getline(in, field, ',');)
+            fields.push_back(field);
+        if (!line.empty() && line.back() == ',')
+            fields.emplace_back();
+        return fields;
+    };
+    std::string header = journalHeader();
+    header.resize(header.size() - 2);
+    const auto titles = split(header);
+    const auto fields = split(record);
+    const auto at = std::find(titles.begin(), titles.end(), title);
+    EXPECT_NE(at, titles.end()) << title;
+    const auto index = static_cast<std::size_t>(at - titles.begin());
+    EXPECT_EQ(fields.size(), titles.size()) << record;
+    return index < fields.size() ? fields[index] : std::string();
+}
+
 TEST_F(MainWindowTest, TheJournalTellsWhatBecameOfEachMeasurement)
 {
     PropertyFile& s = startWithAutomaticNaming();
@@ -899,7 +924,7 @@ TEST_F(MainWindowTest, TheJournalTellsWhatBecameOfEachMeasurement)
     ASSERT_EQ(measurements.size(), 3u);
     std::vector<std::string> ids;
     for (const auto& line : measurements)
-        ids.push_back(line.substr(line.rfind(',') + 1));
+        ids.push_back(fieldOf(line, "measurement id"));
     EXPECT_EQ(measurements[1].rfind("2,Sample_No.2,", 0), 0u) << measurements[1];
     EXPECT_EQ(measurements[2].rfind("2,Sample_No.2,", 0), 0u) << measurements[2];
     EXPECT_NE(ids[1], ids[2]) << "the two No.2 are told apart";
@@ -908,6 +933,59 @@ TEST_F(MainWindowTest, TheJournalTellsWhatBecameOfEachMeasurement)
     const std::string outcomes = readFile(journalDir / journalOutcomeFileName(now));
     EXPECT_EQ(outcomes, journalOutcomeHeader() + ids[0] + ",written,,\r\n" + ids[1] + ",failed,140,\r\n" +
                             ids[2] + ",written,,\r\n");
+}
+
+TEST_F(MainWindowTest, EachMeasurementIsJudgedAgainstTheActiveStandardBeforeItIsJournalled)
+{
+    PropertyFile& s = startWithAutomaticNaming();
+    s.setInt("Data_Type", 0);
+    selectDestination(2);
+    ColourViewWindow* view = main->colourView();
+    ASSERT_NE(view, nullptr);
+    main->measure(); // white, before any standard
+
+    // No.1 becomes the standard, as the colour view's button makes it.
+    const ColourSample& first = view->model().strip().back();
+    standards::Standard white;
+    white.name = "白タイル";
+    white.reflectance.emplace();
+    std::copy(first.lines.front().values.begin(), first.lines.front().values.end(), white.reflectance->begin());
+    white.tolerance.formula = standards::Formula::E00;
+    white.tolerance.deltaE = 1.0;
+    main->setActiveStandard(white);
+    EXPECT_EQ(main->activeStandard()->name, "白タイル");
+    EXPECT_EQ(view->model().standard()->name, "白タイル");
+
+    main->measure(); // white again: within the tolerance
+    const auto second = view->model().shown().judgement;
+    ASSERT_TRUE(second);
+    EXPECT_TRUE(second->pass);
+    sim.command("SAMPLE grey");
+    main->measure();
+    const auto third = view->model().shown().judgement;
+    ASSERT_TRUE(third);
+    EXPECT_FALSE(third->pass);
+    EXPECT_EQ(view->verdictText()->GetLabel(), wxString::FromUTF8("不合格"));
+
+    const auto records = recordsOf(readFile(journalDir / journalFileName(std::time(nullptr))));
+    ASSERT_EQ(records.size(), 3u);
+    for (const char* title : {"standard", "formula", "judging illuminant", "judging observer", "delta E", "verdict"})
+        EXPECT_EQ(fieldOf(records[0], title), "") << "No.1 was measured before a standard was chosen";
+    const std::vector<std::pair<std::string, standards::Judgement>> judged{{records[1], *second},
+                                                                          {records[2], *third}};
+    for (const auto& [record, judgement] : judged) {
+        EXPECT_EQ(fieldOf(record, "standard"), "白タイル");
+        EXPECT_EQ(fieldOf(record, "formula"), "ΔE00");
+        EXPECT_EQ(fieldOf(record, "judging illuminant"), "D65");
+        EXPECT_EQ(fieldOf(record, "judging observer"), "10°");
+        const std::string deltaE = fieldOf(record, "delta E");
+        EXPECT_EQ(deltaE.size() - deltaE.find('.'), 3u) << deltaE;
+        EXPECT_NEAR(std::strtod(deltaE.c_str(), nullptr), standards::asShown(judgement.deltaE), 1e-9) << deltaE;
+        EXPECT_EQ(fieldOf(record, "verdict"), judgement.pass ? "pass" : "fail");
+    }
+
+    main->setActiveStandard(std::nullopt);
+    EXPECT_FALSE(view->model().standard());
 }
 
 } // namespace

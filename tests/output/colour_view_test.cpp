@@ -5,6 +5,7 @@
 #include "Layout.h"
 
 #include "ColourSample.h"
+#include "ColourSamples.h"
 #include "ColourTables.h"
 #include "ColourViewModel.h"
 #include "ColourViewWindow.h"
@@ -23,6 +24,7 @@
 #include <vector>
 
 using namespace tonvale;
+using namespace tonvale::test;
 
 namespace {
 
@@ -36,38 +38,6 @@ std::string dataLine(const std::vector<double>& values)
         line += text;
     }
     return line;
-}
-
-std::vector<double> ramp(double from, double to)
-{
-    std::vector<double> r;
-    for (int k = 0; k < colour::bandCount; ++k)
-        r.push_back(from + (to - from) * k / (colour::bandCount - 1));
-    return r;
-}
-
-ColourSample spectral(int number, std::vector<std::vector<double>> lines)
-{
-    ColourSample s;
-    s.number = number;
-    s.name = "No." + std::to_string(number);
-    s.dataType = 0;
-    const char* components[] = {"SCI", "SCE"};
-    for (std::size_t i = 0; i < lines.size(); ++i)
-        s.lines.push_back({components[i % 2], lines[i]});
-    return s;
-}
-
-ColourSample labSample(int number, double L, double a, double b, int illuminant, int observer)
-{
-    ColourSample s;
-    s.number = number;
-    s.name = "Lab";
-    s.dataType = 1;
-    s.illuminant = illuminant;
-    s.observer = observer;
-    s.lines.push_back({"SCI", {L, a, b}});
-    return s;
 }
 
 colour::Lab expectedLab(const std::vector<double>& values, int illuminant, int observer)
@@ -103,6 +73,7 @@ TEST(ColourSample, KeepsTheLinesThatPassTheOutputFilterAsNumbers)
         }
         EXPECT_DOUBLE_EQ(s.lines.back().values.front(), 9);
         EXPECT_DOUBLE_EQ(s.lines.back().values.back(), 49);
+        EXPECT_EQ(s.lines.back().index, 1) << "the SCE line is the second the journal keeps";
     }
 
     const std::vector<std::string> lab{"OK00,52.10,-3.25,12.00"};
@@ -226,20 +197,6 @@ TEST(ColourViewModel, TablesThatCannotBeReadAreNamedAndLabDataStillShown)
     EXPECT_DOUBLE_EQ(s.rows[0].lab.L, 50);
     EXPECT_FALSE(s.problem.empty());
 }
-
-class ColourViewWindowTest : public testing::Test {
-protected:
-    void TearDown() override
-    {
-        if (window != nullptr)
-            window->Destroy();
-        pumpFor(std::chrono::milliseconds(20));
-    }
-
-    wxString cell(long row, int column) const { return window->valueList()->GetItemText(row, column); }
-
-    ColourViewWindow* window = nullptr;
-};
 
 TEST_F(ColourViewWindowTest, ShowsTheValuesAndRecomputesWhenTheIlluminantChanges)
 {

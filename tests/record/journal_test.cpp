@@ -133,36 +133,72 @@ TEST(Journal, ACsvReaderReadsBackWhatTheInstrumentSentUnderADecimalCommaLocale)
     ASSERT_FALSE(journal.append(measured(8, "", "", 1, 0, {labValues}, OutputText), second));
     EXPECT_EQ(second, file);
     EXPECT_EQ(fs::path(pathOf(file)).filename(), "2026-03-05.csv");
+    // Judged against a standard on its SCE line, which the colour view showed.
+    JournalMeasurement judged = measured(9, "Lot", "", 0, 1, {sci, sce}, OutputText);
+    judged.judgement = {1, "赤, \"見本\" 1", "CMC(2:1)", "A", "10°", "1.25", false};
+    ASSERT_FALSE(journal.append(judged, file));
 
     const auto rows = readWithPython(file);
-    ASSERT_EQ(rows.size(), 4u);
+    ASSERT_EQ(rows.size(), 6u);
     std::vector<std::string> header{"number",     "name",     "comment",   "date-time",
                                     "model",      "area",     "specular component",
                                     "illuminant", "observer", "data type", "destination"};
     for (int nm = 360; nm <= 740; nm += 10)
         header.push_back(std::to_string(nm) + " nm");
-    for (const char* title : {"L*", "a*", "b*", "measurement id"})
+    for (const char* title : {"L*", "a*", "b*", "measurement id", "standard", "formula",
+                              "judging illuminant", "judging observer", "delta E", "verdict"})
         header.push_back(title);
     EXPECT_EQ(rows[0], header);
 
-    const auto row = [](std::vector<std::string> leading, const std::vector<std::string>& spectral,
-                        const std::vector<std::string>& lab) {
+    const std::vector<std::string> unjudged(6);
+    const auto row = [&unjudged](std::vector<std::string> leading, const std::vector<std::string>& spectral,
+                                 const std::vector<std::string>& lab,
+                                 const std::vector<std::string>& judgement) {
         const std::string id = "20260305T140000-4711-" + leading[0];
         for (std::size_t k = 0; k < 39; ++k)
             leading.push_back(spectral.empty() ? "" : spectral[k]);
         for (std::size_t k = 0; k < 3; ++k)
             leading.push_back(lab.empty() ? "" : lab[k]);
         leading.push_back(id);
+        leading.insert(leading.end(), judgement.begin(), judgement.end());
         return leading;
     };
     const std::string when = "2026-03-05T14:07:09+09:00";
     // A spectral measurement knows no illuminant or observer.
     EXPECT_EQ(rows[1], row({"7", name, comment, when, "SX-4800k", "SAV", "SCI", "", "", "spectral", "spreadsheet"},
-                           sci, {}));
+                           sci, {}, unjudged));
     EXPECT_EQ(rows[2], row({"7", name, comment, when, "SX-4800k", "SAV", "SCE", "", "", "spectral", "spreadsheet"},
-                           sce, {}));
+                           sce, {}, unjudged));
     EXPECT_EQ(rows[3], row({"8", "", "", when, "SX-4800k", "SAV", "SCI", "F11", "2°", "L*a*b*", "text"}, {},
-                           labValues));
+                           labValues, unjudged));
+    // The judgement is on the record of the line judged only.
+    EXPECT_EQ(rows[4], row({"9", "Lot", "", when, "SX-4800k", "SAV", "SCI", "", "", "spectral", "text"}, sci, {},
+                           unjudged));
+    EXPECT_EQ(rows[5], row({"9", "Lot", "", when, "SX-4800k", "SAV", "SCE", "", "", "spectral", "text"}, sce, {},
+                           {"赤, \"見本\" 1", "CMC(2:1)", "A", "10°", "1.25", "fail"}));
+}
+
+// A day file an older version began keeps its header: the new records are
+// longer than it, and every column it names keeps its place.
+TEST(Journal, AFileBegunBeforeTheJudgementColumnsKeepsItsColumnsInPlace)
+{
+    const ScopedTimeZone japan("JST-9");
+    TempDir dir;
+    const Journal journal(dir.path(""));
+    const std::string newer = journalHeader();
+    const std::string older = newer.substr(0, newer.find(",standard,")) + "\r\n";
+    dir.write("2026-03-05.csv", older);
+    JournalMeasurement m = measured(4, "n", "", 1, 0, {{"51.00", "2.00", "-3.00"}}, OutputText);
+    m.judgement = {0, "Std", "ΔE00", "D65", "10°", "0.40", true};
+    std::string file;
+    ASSERT_FALSE(journal.append(m, file));
+    const auto rows = readWithPython(file);
+    ASSERT_EQ(rows.size(), 2u);
+    ASSERT_EQ(rows[1].size(), rows[0].size() + 6);
+    EXPECT_EQ(rows[0].back(), "measurement id");
+    EXPECT_EQ(rows[1][rows[0].size() - 1], m.id);
+    EXPECT_EQ(rows[1][rows[0].size() - 2], "-3.00");
+    EXPECT_EQ(rows[1][rows[0].size() + 5], "pass");
 }
 #endif
 
@@ -192,7 +228,7 @@ TEST(Journal, OutcomesGoToAFileOfTheirOwnBesideTheDaysFileKeyedByTheMeasurementI
     // The day's file holds measurement lines alone, each with its id.
     const std::string day = dir.read("journal/2026-03-05.csv");
     EXPECT_EQ(day, journalHeader() + journalRecords(first) + journalRecords(second));
-    EXPECT_NE(day.find(",20260305T140000-4711-15\r\n"), std::string::npos) << day;
+    EXPECT_NE(day.find(",20260305T140000-4711-15,,,,,,\r\n"), std::string::npos) << day;
 }
 
 TEST(Journal, TheRunIdIsTheStartInLocalTimeAndTheProcess)
