@@ -16,7 +16,9 @@
 #include "PortDialog.h"
 #include "PropertyFile.h"
 #include "RemoteMeasureDialog.h"
+#include "StandardDialog.h"
 #include "StandardsDialog.h"
+#include "standards/SqliteStore.h"
 #include "SimControl.h"
 #include "ChooseWorksheet.h"
 #include "sheetwire/Automation.h"
@@ -650,6 +652,61 @@ TEST_F(MainWindowTest, AStandardsLibraryThatCannotBeUsedIsNamedAndMeasuringGoesO
                       return wxID_CANCEL;
                   }));
     EXPECT_NE(nullptr, main->standardStore());
+}
+
+// Measurements are judged against the standard the settings name as
+// active: from the start, and after "基準に設定", whose new standard the
+// operator has just set as the standard. A name the library no longer has
+// judges nothing.
+TEST_F(MainWindowTest, MeasurementsAreJudgedAgainstTheActiveStandardOfTheSettingsAndOfTheColourViewsButton)
+{
+    fs::create_directories(standardsFile.parent_path());
+    {
+        standards::SqliteStore library(standardsFile.string());
+        standards::Standard tile;
+        tile.name = "白タイル";
+        tile.lab = {95.0, -0.5, 2.0};
+        standards::Standard grey = tile;
+        grey.name = "灰タイル";
+        grey.lab = {50.0, 0.0, 0.0};
+        library.add({tile, grey});
+    }
+    std::ofstream(settingsFile, std::ios::binary) << "Name_Standard=灰タイル\r\n";
+    startConnected();
+    ASSERT_TRUE(main->activeStandard());
+    EXPECT_EQ(main->activeStandard()->name, "灰タイル");
+    ASSERT_NE(main->colourView(), nullptr);
+    ASSERT_TRUE(main->colourView()->model().standard());
+    EXPECT_EQ(main->colourView()->model().standard()->name, "灰タイル");
+
+    // L*a*b* under D65/10°, which the colour view's button can make a standard.
+    PropertyFile& s = main->settings();
+    s.setInt("Chk_AutoNaming", 1);
+    s.setInt("Data_Type", 1);
+    selectDestination(2);
+    main->measure();
+    wxTEST_DIALOG(main->makeStandardOfShown(), ExpectDialog<standards::StandardDialog>([](standards::StandardDialog& dialog) {
+                      XRCCTRL(dialog, "standard_name", wxTextCtrl)->ChangeValue(wxString::FromUTF8("今日の白"));
+                      press(dialog, wxID_OK);
+                      return dialog.GetReturnCode();
+                  }));
+    ASSERT_TRUE(main->activeStandard());
+    EXPECT_EQ(main->activeStandard()->name, "今日の白");
+    EXPECT_EQ(main->colourView()->model().standard()->name, "今日の白");
+    EXPECT_NE(readFile(settingsFile).find("Name_Standard=今日の白\r\n"), std::string::npos);
+    main->measure();
+    const auto judged = main->colourView()->model().shown().judgement;
+    ASSERT_TRUE(judged) << "the next measurement is judged against the new standard";
+    EXPECT_TRUE(judged->pass);
+
+    // Gone from the library: the standards dialog, even cancelled, leaves
+    // nothing to judge against.
+    standards::SqliteStore(standardsFile.string()).remove("今日の白");
+    wxTEST_DIALOG(main->showStandards(), ExpectDialog<standards::StandardsDialog>([](standards::StandardsDialog&) {
+                      return wxID_CANCEL;
+                  }));
+    EXPECT_FALSE(main->activeStandard());
+    EXPECT_FALSE(main->colourView()->model().standard());
 }
 
 #ifndef _WIN32
