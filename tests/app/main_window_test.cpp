@@ -662,7 +662,7 @@ TEST_F(MainWindowTest, MeasurementsAreJudgedAgainstTheActiveStandardOfTheSetting
 {
     fs::create_directories(standardsFile.parent_path());
     {
-        standards::SqliteStore library(standardsFile.string());
+        standards::SqliteStore library(utf8Of(standardsFile));
         standards::Standard tile;
         tile.name = "白タイル";
         tile.lab = {95.0, -0.5, 2.0};
@@ -671,7 +671,7 @@ TEST_F(MainWindowTest, MeasurementsAreJudgedAgainstTheActiveStandardOfTheSetting
         grey.lab = {50.0, 0.0, 0.0};
         library.add({tile, grey});
     }
-    std::ofstream(settingsFile, std::ios::binary) << "Name_Standard=灰タイル\r\n";
+    std::ofstream(settingsFile, std::ios::binary) << toFileText("Name_Standard=灰タイル\r\n");
     startConnected();
     ASSERT_TRUE(main->activeStandard());
     EXPECT_EQ(main->activeStandard()->name, "灰タイル");
@@ -693,7 +693,7 @@ TEST_F(MainWindowTest, MeasurementsAreJudgedAgainstTheActiveStandardOfTheSetting
     ASSERT_TRUE(main->activeStandard());
     EXPECT_EQ(main->activeStandard()->name, "今日の白");
     EXPECT_EQ(main->colourView()->model().standard()->name, "今日の白");
-    EXPECT_NE(readFile(settingsFile).find("Name_Standard=今日の白\r\n"), std::string::npos);
+    EXPECT_NE(readFile(settingsFile).find(toFileText("Name_Standard=今日の白\r\n")), std::string::npos);
     main->measure();
     const auto judged = main->colourView()->model().shown().judgement;
     ASSERT_TRUE(judged) << "the next measurement is judged against the new standard";
@@ -701,7 +701,7 @@ TEST_F(MainWindowTest, MeasurementsAreJudgedAgainstTheActiveStandardOfTheSetting
 
     // Gone from the library: the standards dialog, even cancelled, leaves
     // nothing to judge against.
-    standards::SqliteStore(standardsFile.string()).remove("今日の白");
+    standards::SqliteStore(utf8Of(standardsFile)).remove("今日の白");
     wxTEST_DIALOG(main->showStandards(), ExpectDialog<standards::StandardsDialog>([](standards::StandardsDialog&) {
                       return wxID_CANCEL;
                   }));
